@@ -1,0 +1,85 @@
+#pragma once
+// What the long commands (Open, Save As, the selection commands, the Tools
+// window's exports) need from the window that runs them.
+//
+// The engine drivers decide what happens and talk only to this interface; the
+// Qt main window implements it with real controls, twinsift-cli for a terminal,
+// and the tests with a recorder. Nothing here may pull in Qt.
+//
+// New members get a default implementation so that existing ports keep building.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace twinsift {
+
+enum class MsgIcon : std::uint8_t { None, Error, Warning, Question, Information };
+enum class MsgButtons : std::uint8_t { Ok, YesNo, YesNoCancel, OkCancel };
+enum class MsgResult : std::uint8_t { Ok, Yes, No, Cancel };
+enum class MousePointer : std::uint8_t { Default, Hourglass, ArrowHourglass };
+
+// The main window's command buttons.
+enum class CmdButton : std::uint8_t { Scan, Save, Select, ShowCopySave, Settings, About, Stop };
+
+// One request for the platform's open or save dialog. The filter is the
+// program's "description|patterns|description|patterns" list.
+struct FileDialogRequest {
+    std::string title;       // empty: the platform's default
+    std::string initialFile;
+    std::string defaultExt;
+    std::string filter;
+    int filterIndex = 1;
+    bool fileMustExist = false;
+    bool overwritePrompt = false;
+};
+
+class CommandPort {
+public:
+    virtual ~CommandPort() = default;
+
+    // Status bar panels keyed "status", "selected" and "line".
+    virtual void setPanelText(std::string_view key, std::string_view text) = 0;
+    virtual std::string panelText(std::string_view key) const = 0;
+    virtual void setCaption(std::string_view caption) = 0;
+    virtual void setMousePointer(MousePointer pointer) = 0;
+
+    // The progress bar.
+    virtual void setProgressRange(std::int64_t min, std::int64_t max) = 0;
+    virtual void setProgressValue(std::int64_t value) = 0;
+
+    // Lets pending window events run. The Cancel button sets the run state's
+    // bCancelRequested during this call; the driver reads it afterwards.
+    virtual void pumpEvents() = 0;
+
+    // Buttons: enabled state, visibility, focus; repaint after a modal box.
+    virtual void setButtonEnabled(CmdButton button, bool enabled) = 0;
+    virtual void setButtonVisible(CmdButton button, bool visible) = 0;
+    virtual void setButtonFocus(CmdButton button) = 0;
+    virtual void refreshButtonBar() {}
+
+    // Message boxes; an empty title means the program's title.
+    virtual MsgResult messageBox(std::string_view text, MsgIcon icon, MsgButtons buttons,
+                                 std::string_view title = {}) = 0;
+    // The input box; nullopt when cancelled.
+    virtual std::optional<std::string> inputBox(std::string_view prompt, std::string_view title,
+                                                std::string_view defaultText) {
+        return std::nullopt;
+    }
+
+    // File dialogs; an empty path means cancelled.
+    virtual std::string openFileDialog(const FileDialogRequest& request) = 0;
+    virtual std::string saveFileDialog(const FileDialogRequest& request) = 0;
+
+    // The modal option dialogs. Each returns false when closed without OK; on OK
+    // the dialog has already stored its values in the settings.
+    virtual bool showLoadOptions() = 0;
+    virtual bool showSaveOptions() { return true; }
+    // The save-selection dialog; false when cancelled. On OK the document's
+    // bSourceSave flags hold the chosen files.
+    virtual bool showSaveSelection() { return true; }
+};
+
+} // namespace twinsift

@@ -1,0 +1,61 @@
+#include "scan/byte_block.h"
+
+#include <new>
+#include <utility>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace twinsift {
+
+namespace {
+constexpr std::size_t kMapThreshold = 1u << 20;
+}
+
+ByteBlock::ByteBlock(std::size_t size) : size_(size) {
+    if (size == 0) return;
+#if defined(__linux__)
+    if (size >= kMapThreshold) {
+        void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+        ::madvise(p, size, MADV_HUGEPAGE);
+#endif
+        data_ = static_cast<char*>(p);
+        mapped_ = true;
+        return;
+    }
+#endif
+    data_ = new char[size];
+}
+
+ByteBlock::~ByteBlock() { release(); }
+
+ByteBlock::ByteBlock(ByteBlock&& o) noexcept
+    : data_(std::exchange(o.data_, nullptr)), size_(std::exchange(o.size_, 0)), mapped_(std::exchange(o.mapped_, false)) {}
+
+ByteBlock& ByteBlock::operator=(ByteBlock&& o) noexcept {
+    if (this != &o) {
+        release();
+        data_ = std::exchange(o.data_, nullptr);
+        size_ = std::exchange(o.size_, 0);
+        mapped_ = std::exchange(o.mapped_, false);
+    }
+    return *this;
+}
+
+void ByteBlock::release() noexcept {
+    if (!data_) return;
+#if defined(__linux__)
+    if (mapped_) {
+        ::munmap(data_, size_);
+        data_ = nullptr;
+        return;
+    }
+#endif
+    delete[] data_;
+    data_ = nullptr;
+}
+
+} // namespace twinsift

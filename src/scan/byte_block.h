@@ -1,0 +1,33 @@
+#pragma once
+// A move-only block of bytes. Large blocks come straight from the operating
+// system (and ask for huge pages where the system offers them), because filling
+// fresh memory is what loading large files mostly costs.
+
+#include <cstddef>
+
+namespace twinsift {
+
+class ByteBlock {
+public:
+    ByteBlock() noexcept = default;
+    // Throws std::bad_alloc when the memory cannot be had.
+    explicit ByteBlock(std::size_t size);
+    ~ByteBlock();
+    ByteBlock(ByteBlock&& other) noexcept;
+    ByteBlock& operator=(ByteBlock&& other) noexcept;
+    ByteBlock(const ByteBlock&) = delete;
+    ByteBlock& operator=(const ByteBlock&) = delete;
+
+    char* data() noexcept { return data_; }
+    const char* data() const noexcept { return data_; }
+    std::size_t size() const noexcept { return size_; }
+    bool empty() const noexcept { return size_ == 0; }
+
+private:
+    void release() noexcept;
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+    bool mapped_ = false;
+};
+
+} // namespace twinsift

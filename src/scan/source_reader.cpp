@@ -1,0 +1,207 @@
+#include "scan/source_reader.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <memory>
+
+namespace twinsift {
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const noexcept { std::fclose(f); }
+};
+
+// Reads a whole file; false when it cannot be opened or read.
+bool readWholeFile(const std::string& path, ByteBlock& out, std::size_t& size) {
+    std::error_code ec;
+    const auto expected = std::filesystem::file_size(std::filesystem::u8path(path), ec);
+    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
+    if (!f) return false;
+    std::size_t cap = ec ? std::size_t{1} << 16 : static_cast<std::size_t>(expected) + 1;
+    ByteBlock buf(cap);
+    std::size_t got = 0;
+    for (;;) {
+        if (got == cap) {
+            // The file grew while we read it: keep going into a larger block.
+            ByteBlock bigger(cap * 2);
+            std::memcpy(bigger.data(), buf.data(), got);
+            buf = std::move(bigger);
+            cap *= 2;
+        }
+        const std::size_t n = std::fread(buf.data() + got, 1, cap - got, f.get());
+        got += n;
+        if (n == 0) break;
+    }
+    if (std::ferror(f.get())) return false;
+    out = std::move(buf);
+    size = got;
+    return true;
+}
+
+// Line count of one file's bytes, with the LF-only rule.
+struct LineShape {
+    std::int64_t count = 0;
+    bool lfOnly = false;
+};
+
+LineShape shapeOf(const char* data, std::size_t size) {
+    LineShape s;
+    const char* first = nullptr;
+    std::size_t firstLen = 0;
+    forEachTextLine(data, size, [&](const char* p, std::size_t n) {
+        if (s.count == 0) {
+            first = p;
+            firstLen = n;
+        }
+        ++s.count;
+    });
+    if (s.count == 1 && firstLen > 0) {
+        std::int64_t pieces = 0;
+        forEachLfPiece(first, firstLen, [&](const char*, std::size_t) { ++pieces; });
+        if (pieces > 1) {
+            s.count = pieces;
+            s.lfOnly = true;
+        }
+    }
+    return s;
+}
+
+bool startsWith(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
+
+} // namespace
+
+CountResult SourceReader::CountLines() {
+    CountResult r;
+    files_.clear();
+    const std::size_t n = doc_.fileCount();
+    if (doc_.bDocIsWord || doc_.bDocIsExcel) {
+        doc_.codec = Codec::Utf8; // their text arrives as Unicode
+        if (!office_) {
+            r.ok = false;
+            r.error = doc_.bDocIsWord ? "Error Initializing Word" : "Error Initializing Excel";
+            return r;
+        }
+        CountResult o = office_->open(doc_.sSourceFiles.at(0));
+        if (!o.ok) return o;
+        if (o.total == 0) {
+            r.ok = false;
+            r.error = "Error: File is empty!";
+            return r;
+        }
+        doc_.lSourceFirstLine.at(0) = 0;
+        doc_.lSourceLineCount.at(0) = static_cast<std::int32_t>(o.total);
+        r.total = o.total;
+        return r;
+    }
+
+    bool allUtf8 = true;
+    files_.resize(n);
+    for (std::size_t f = 0; f < n; ++f) {
+        doc_.lSourceFirstLine[f] = static_cast<std::int32_t>(r.total);
+        FileData& fd = files_[f];
+        if (!readWholeFile(doc_.sSourceFiles[f], fd.bytes, fd.size)) {
+            r.ok = false;
+            r.error = "Error: Can't Open File...";
+            files_.clear();
+            return r;
+        }
+        if (allUtf8) allUtf8 = isValidUtf8(fd.bytes.data(), fd.size);
+        const LineShape s = shapeOf(fd.bytes.data(), fd.size);
+        doc_.bSourceUnix[f] = s.lfOnly;
+        doc_.lSourceLineCount[f] = static_cast<std::int32_t>(s.count);
+        r.total += s.count;
+        if (r.total > std::numeric_limits<std::int32_t>::max()) {
+            r.ok = false;
+            r.error = "Error: File is too large!";
+            files_.clear();
+            return r;
+        }
+    }
+    doc_.codec = allUtf8 ? Codec::Utf8 : Codec::Windows1252;
+    return r;
+}
+
+bool SourceReader::LoadLines(const std::function<bool(std::string_view)>& onLine) {
+    clsListEmu& list = doc_.lstOriginal;
+    const bool convert = settings_.bConvertNBSPToSpace;
+    const Codec codec = doc_.codec;
+
+    if (doc_.bDocIsWord || doc_.bDocIsExcel) {
+        if (!office_) return true;
+        std::string line;
+        while (office_->nextLine(line)) {
+            if (convert) line.resize(convertNoBreakSpaces(line.data(), line.size(), codec));
+            list.AddItem(line);
+            if (!onLine(list.ListView(list.ListCount() - 1))) return false;
+        }
+        return true;
+    }
+
+    std::int64_t total = 0;
+    for (std::size_t f = 0; f < files_.size(); ++f) total += doc_.lSourceLineCount[f];
+    list.Reserve(static_cast<std::size_t>(total));
+
+    for (std::size_t f = 0; f < files_.size(); ++f) {
+        FileData& fd = files_[f];
+        std::size_t size = fd.size;
+        // Converting before splitting gives the same lines: neither form of the
+        // no-break space touches CR or LF.
+        if (convert) size = convertNoBreakSpaces(fd.bytes.data(), size, codec);
+        const char* base = list.AdoptBlock(std::move(fd.bytes));
+        bool go = true;
+        auto add = [&](const char* p, std::size_t len) {
+            if (!go) return;
+            list.AddItemRef(p, static_cast<std::uint32_t>(len));
+            go = onLine(std::string_view(p, len));
+        };
+        if (doc_.bSourceUnix[f]) {
+            std::size_t firstLen = 0;
+            forEachTextLine(base, size, [&](const char*, std::size_t n) { firstLen = n; });
+            forEachLfPiece(base, firstLen, add);
+        } else {
+            forEachTextLine(base, size, add);
+        }
+        if (!go) {
+            files_.clear();
+            return false;
+        }
+    }
+    files_.clear();
+    return true;
+}
+
+void SourceReader::StripByteOrderMarks(const std::function<void(std::int32_t, std::string_view)>& onChanged) {
+    static constexpr std::string_view utf8Bom("\xEF\xBB\xBF", 3);
+    static constexpr std::string_view marks[] = {
+        std::string_view("\xFE\xFF", 2),
+        std::string_view("\xFF\xFE", 2),
+        std::string_view("\x00\x00\xFE\xFF", 4),
+    };
+    doc_.bBomFound = false;
+    clsListEmu& list = doc_.lstOriginal;
+    for (std::size_t f = 0; f < doc_.fileCount(); ++f) {
+        doc_.bSourceMultibyte[f] = 0;
+        const std::int32_t index = doc_.lSourceFirstLine[f];
+        if (index < 0 || index >= list.ListCount()) continue;
+        const std::string_view line = list.ListView(index);
+        std::size_t cut = 0;
+        if (startsWith(line, utf8Bom)) {
+            cut = utf8Bom.size();
+        } else {
+            for (auto m : marks)
+                if (startsWith(line, m)) {
+                    cut = m.size();
+                    doc_.bSourceMultibyte[f] = 1;
+                    break;
+                }
+        }
+        if (cut == 0) continue;
+        doc_.bBomFound = true;
+        list.List(index, line.substr(cut));
+        if (onChanged) onChanged(index, list.ListView(index));
+    }
+}
+
+} // namespace twinsift

@@ -1,0 +1,108 @@
+#pragma once
+// Turns the chosen source files into the lines of the loaded document.
+//
+// Text files are read whole into memory during the pre-count, so the loaded
+// document never depends on the file staying as it was: another program may
+// rewrite or truncate it while the document is open.
+
+#include "scan/byte_block.h"
+#include "scan/document.h"
+#include "settings/settings_values.h"
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace twinsift {
+
+// Calls emit(begin, length) for every line of a text file's bytes: a line ends
+// at CR or CR LF; a lone LF stays in the line; a terminator at the very end adds
+// no empty line.
+template <class Emit>
+void forEachTextLine(const char* data, std::size_t size, Emit&& emit);
+
+// Splits one line at every LF, dropping a last empty piece.
+template <class Emit>
+void forEachLfPiece(const char* data, std::size_t size, Emit&& emit);
+
+struct CountResult {
+    bool ok = true;
+    std::int64_t total = 0; // T, the document's line count
+    std::string error;      // the message text when !ok
+};
+
+// Source of the lines of a Word document or an Excel column (the Office adapter).
+class OfficeLineSource {
+public:
+    virtual ~OfficeLineSource() = default;
+    // Opens the document and returns its line or row count, or a failure text.
+    virtual CountResult open(const std::string& path) = 0;
+    // Next line, or false at the end (or after an error, see errorText()).
+    virtual bool nextLine(std::string& line) = 0;
+};
+
+class SourceReader {
+public:
+    SourceReader(LoadedDocument& doc, const SettingsValues& settings, OfficeLineSource* office = nullptr)
+        : doc_(doc), settings_(settings), office_(office) {}
+
+    // The pre-count: fills lSourceFirstLine and lSourceLineCount, bSourceUnix,
+    // and the document codec; returns T.
+    CountResult CountLines();
+
+    // The load pass: appends every line to lstOriginal and then calls
+    // onLine(text); a false answer stops the pass (and LoadLines returns false).
+    bool LoadLines(const std::function<bool(std::string_view)>& onLine);
+
+    // Removes a leading byte-order mark from each file's first line and records
+    // it; onChanged(index, newText) is told of every line it shortens.
+    void StripByteOrderMarks(const std::function<void(std::int32_t, std::string_view)>& onChanged = {});
+
+private:
+    struct FileData {
+        ByteBlock bytes;
+        std::size_t size = 0;
+    };
+    LoadedDocument& doc_;
+    const SettingsValues& settings_;
+    OfficeLineSource* office_;
+    std::vector<FileData> files_;
+};
+
+// ---------------------------------------------------------------------------
+
+template <class Emit>
+void forEachTextLine(const char* data, std::size_t size, Emit&& emit) {
+    std::size_t pos = 0;
+    while (pos < size) {
+        const void* cr = std::memchr(data + pos, '\r', size - pos);
+        if (!cr) {
+            emit(data + pos, size - pos);
+            return;
+        }
+        const std::size_t end = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
+        emit(data + pos, end - pos);
+        pos = end + 1;
+        if (pos < size && data[pos] == '\n') ++pos;
+    }
+}
+
+template <class Emit>
+void forEachLfPiece(const char* data, std::size_t size, Emit&& emit) {
+    std::size_t pos = 0;
+    while (pos < size) {
+        const void* lf = std::memchr(data + pos, '\n', size - pos);
+        if (!lf) {
+            emit(data + pos, size - pos);
+            return;
+        }
+        const std::size_t end = static_cast<std::size_t>(static_cast<const char*>(lf) - data);
+        emit(data + pos, end - pos);
+        pos = end + 1;
+    }
+}
+
+} // namespace twinsift

@@ -1,0 +1,45 @@
+#pragma once
+// Helpers shared by the tests: temporary folders, files with exact bytes.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace twinsift::test {
+
+// A fresh folder, removed with everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    // Writes a file with exactly these bytes and returns its path.
+    std::string write(std::string_view name, std::string_view bytes) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string readFile(const std::filesystem::path& path);
+
+// The shared office test documents and the project's samples.
+std::filesystem::path testdataDir();
+std::filesystem::path samplesDir();
+
+// Sets an environment variable for the lifetime of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    std::string old_;
+    bool had_ = false;
+};
+
+} // namespace twinsift::test
