@@ -80,6 +80,18 @@ public:
     // The save-selection dialog; false when cancelled. On OK the document's
     // bSourceSave flags hold the chosen files.
     virtual bool showSaveSelection() { return true; }
+
+    // The duplicate view as the selection commands see it: the check box of the
+    // row that shows entry `index` (0-based), and the highlighted row's entry
+    // index, or -1 when no row is highlighted.
+    virtual void setDupRowChecked(std::int32_t index, bool checked) {}
+    virtual std::int32_t highlightedDupRow() const { return -1; }
+    // Disables or enables the whole main window while a command walks the list.
+    virtual void setMainWindowEnabled(bool enabled) {}
+    // Empties both list views (after a Word or Excel save the document is gone).
+    virtual void clearListViews() {}
+    // Puts plain text on the clipboard.
+    virtual void setClipboardText(std::string_view text) {}
 };
 
 } // namespace twinsift
