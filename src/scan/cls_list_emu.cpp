@@ -51,7 +51,7 @@ std::int32_t clsListEmu::Find(std::string_view sFind) const {
     return -1;
 }
 
-void clsListEmu::RemoveItem(std::int32_t i) { items_.erase(items_.begin() + i); }
+void clsListEmu::RemoveItem(std::int32_t i) { items_.erase(static_cast<std::size_t>(i)); }
 
 void clsListEmu::AddItem(std::string_view txtItem) {
     Item it;
@@ -73,7 +73,6 @@ const char* clsListEmu::AdoptBlock(ByteBlock block) {
 
 void clsListEmu::Clear() {
     items_.clear();
-    items_.shrink_to_fit();
     blocks_.clear();
     adopted_.clear();
     arenaPos_ = nullptr;

@@ -6,6 +6,7 @@
 // Indices are not range-checked: callers keep to 0 .. ListCount() - 1.
 
 #include "scan/byte_block.h"
+#include "scan/pod_vector.h"
 
 #include <cstdint>
 #include <functional>
@@ -71,7 +72,7 @@ private:
         if (capacity_ < static_cast<std::int64_t>(items_.size())) capacity_ += 100;
     }
 
-    std::vector<Item> items_;
+    PodVector<Item> items_;
     std::vector<ByteBlock> blocks_;  // arena blocks, the last one is being filled
     std::vector<ByteBlock> adopted_; // whole blocks handed over by AdoptBlock
     char* arenaPos_ = nullptr;

@@ -1,5 +1,6 @@
 #include "scan/source_reader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
@@ -13,15 +14,56 @@ struct FileCloser {
     void operator()(std::FILE* f) const noexcept { std::fclose(f); }
 };
 
-// Reads a whole file; false when it cannot be opened or read.
-bool readWholeFile(const std::string& path, ByteBlock& out, std::size_t& size) {
+// Checks UTF-8 while a file streams in, chunk by chunk, so the bytes are still
+// in the cache; a sequence cut by the chunk's end waits for the next chunk.
+class Utf8Checker {
+public:
+    void feed(const char* data, std::size_t upTo, bool final) {
+        if (!valid_ || upTo <= done_) return;
+        std::size_t end = upTo;
+        if (!final) {
+            std::size_t back = 0;
+            while (back < 3 && end > done_ && (static_cast<unsigned char>(data[end - 1]) & 0xC0) == 0x80) {
+                --end;
+                ++back;
+            }
+            if (end > done_ && static_cast<unsigned char>(data[end - 1]) >= 0xC0) --end;
+        }
+        valid_ = isValidUtf8(data + done_, end - done_);
+        done_ = end;
+    }
+    bool valid() const { return valid_; }
+
+private:
+    std::size_t done_ = 0;
+    bool valid_ = true;
+};
+
+std::size_t countByte(const char* p, std::size_t n, char byte) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < n; ++i) count += p[i] == byte;
+    return count;
+}
+
+struct FileScan {
+    std::size_t crCount = 0;
+    bool utf8 = true;
+};
+
+// Reads a whole file, counting CRs and checking UTF-8 on the way; false when it
+// cannot be opened or read.
+bool readWholeFile(const std::string& path, ByteBlock& out, std::size_t& size, FileScan& scan) {
+    constexpr std::size_t kChunk = 4u << 20;
     std::error_code ec;
     const auto expected = std::filesystem::file_size(std::filesystem::u8path(path), ec);
     std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
     if (!f) return false;
+    std::setvbuf(f.get(), nullptr, _IONBF, 0);
     std::size_t cap = ec ? std::size_t{1} << 16 : static_cast<std::size_t>(expected) + 1;
     ByteBlock buf(cap);
     std::size_t got = 0;
+    Utf8Checker utf8;
+    scan = FileScan{};
     for (;;) {
         if (got == cap) {
             // The file grew while we read it: keep going into a larger block.
@@ -30,39 +72,42 @@ bool readWholeFile(const std::string& path, ByteBlock& out, std::size_t& size) {
             buf = std::move(bigger);
             cap *= 2;
         }
-        const std::size_t n = std::fread(buf.data() + got, 1, cap - got, f.get());
-        got += n;
+        const std::size_t n = std::fread(buf.data() + got, 1, std::min(kChunk, cap - got), f.get());
         if (n == 0) break;
+        scan.crCount += countByte(buf.data() + got, n, '\r');
+        got += n;
+        utf8.feed(buf.data(), got, false);
     }
     if (std::ferror(f.get())) return false;
+    utf8.feed(buf.data(), got, true);
+    scan.utf8 = utf8.valid();
     out = std::move(buf);
     size = got;
     return true;
 }
 
-// Line count of one file's bytes, with the LF-only rule.
 struct LineShape {
     std::int64_t count = 0;
     bool lfOnly = false;
 };
 
-LineShape shapeOf(const char* data, std::size_t size) {
+LineShape shapeOf(const char* data, std::size_t size, std::size_t crCount) {
     LineShape s;
-    const char* first = nullptr;
-    std::size_t firstLen = 0;
-    forEachTextLine(data, size, [&](const char* p, std::size_t n) {
-        if (s.count == 0) {
-            first = p;
-            firstLen = n;
-        }
-        ++s.count;
-    });
-    if (s.count == 1 && firstLen > 0) {
-        std::int64_t pieces = 0;
-        forEachLfPiece(first, firstLen, [&](const char*, std::size_t) { ++pieces; });
-        if (pieces > 1) {
-            s.count = pieces;
-            s.lfOnly = true;
+    // Every CR ends a line (an LF right after it belongs to it); text after the
+    // last terminator is one more line.
+    const bool endsWithTerminator =
+        size > 0 && (data[size - 1] == '\r' || (data[size - 1] == '\n' && size >= 2 && data[size - 2] == '\r'));
+    s.count = static_cast<std::int64_t>(crCount) + (size > 0 && !endsWithTerminator ? 1 : 0);
+    if (s.count == 1) {
+        std::size_t firstLen = 0;
+        forEachTextLine(data, size, [&](const char*, std::size_t n) { firstLen = n; });
+        if (firstLen > 0) {
+            std::int64_t pieces = 0;
+            forEachLfPiece(data, firstLen, [&](const char*, std::size_t) { ++pieces; });
+            if (pieces > 1) {
+                s.count = pieces;
+                s.lfOnly = true;
+            }
         }
     }
     return s;
@@ -101,14 +146,15 @@ CountResult SourceReader::CountLines() {
     for (std::size_t f = 0; f < n; ++f) {
         doc_.lSourceFirstLine[f] = static_cast<std::int32_t>(r.total);
         FileData& fd = files_[f];
-        if (!readWholeFile(doc_.sSourceFiles[f], fd.bytes, fd.size)) {
+        FileScan scan;
+        if (!readWholeFile(doc_.sSourceFiles[f], fd.bytes, fd.size, scan)) {
             r.ok = false;
             r.error = "Error: Can't Open File...";
             files_.clear();
             return r;
         }
-        if (allUtf8) allUtf8 = isValidUtf8(fd.bytes.data(), fd.size);
-        const LineShape s = shapeOf(fd.bytes.data(), fd.size);
+        allUtf8 = allUtf8 && scan.utf8;
+        const LineShape s = shapeOf(fd.bytes.data(), fd.size, scan.crCount);
         doc_.bSourceUnix[f] = s.lfOnly;
         doc_.lSourceLineCount[f] = static_cast<std::int32_t>(s.count);
         r.total += s.count;
