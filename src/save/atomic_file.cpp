@@ -1,0 +1,158 @@
+#include "save/atomic_file.h"
+
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace twinsift {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kBufferSize = 1 << 20;
+
+fs::path toPath(const std::string& s) {
+    return fs::path(std::u8string(s.begin(), s.end()));
+}
+
+bool syncFile(std::FILE* f) {
+#ifdef _WIN32
+    return _commit(_fileno(f)) == 0;
+#else
+    return ::fsync(::fileno(f)) == 0;
+#endif
+}
+
+#ifndef _WIN32
+// Makes the rename itself durable: without it a power loss may bring back the
+// old directory entry even though rename() returned.
+void syncDirectoryOf(const fs::path& file) {
+    fs::path dir = file.parent_path();
+    if (dir.empty()) dir = ".";
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+#endif
+
+} // namespace
+
+OutputFile::~OutputFile() {
+    if (file_) std::fclose(file_);
+}
+
+bool OutputFile::open(const std::string& path) {
+    if (file_) close(false);
+    failed_ = false;
+    used_ = 0;
+#ifdef _WIN32
+    file_ = _wfopen(toPath(path).c_str(), L"wb");
+#else
+    file_ = std::fopen(path.c_str(), "wb");
+#endif
+    if (!file_) {
+        failed_ = true;
+        return false;
+    }
+    if (!buffer_) buffer_ = std::make_unique<char[]>(kBufferSize);
+    return true;
+}
+
+bool OutputFile::flushBuffer() {
+    if (used_ == 0) return !failed_;
+    if (!failed_ && std::fwrite(buffer_.get(), 1, used_, file_) != used_) failed_ = true;
+    used_ = 0;
+    return !failed_;
+}
+
+bool OutputFile::write(std::string_view bytes) {
+    if (!file_ || failed_) return false;
+    if (used_ + bytes.size() > kBufferSize) {
+        if (!flushBuffer()) return false;
+        if (bytes.size() > kBufferSize) {
+            if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) failed_ = true;
+            return !failed_;
+        }
+    }
+    std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+    used_ += bytes.size();
+    return true;
+}
+
+bool OutputFile::close(bool sync) {
+    if (!file_) return false;
+    flushBuffer();
+    if (!failed_ && std::fflush(file_) != 0) failed_ = true;
+    if (!failed_ && sync && !syncFile(file_)) failed_ = true;
+    if (std::fclose(file_) != 0) failed_ = true;
+    file_ = nullptr;
+    return !failed_;
+}
+
+std::string ResolveWriteTarget(const std::string& target) {
+    std::error_code ec;
+    fs::path p = toPath(target);
+    // A chain of links ends at the file that holds the content; a loop gives up
+    // after a bounded number of steps and writes the link's own path.
+    for (int hops = 0; hops < 40 && fs::is_symlink(p, ec); ++hops) {
+        fs::path next = fs::read_symlink(p, ec);
+        if (ec) break;
+        p = next.is_absolute() ? next : p.parent_path() / next;
+    }
+    const std::u8string s = p.lexically_normal().u8string();
+    return std::string(s.begin(), s.end());
+}
+
+bool IsWriteProtected(const std::string& path) {
+    std::error_code ec;
+    const fs::file_status st = fs::status(toPath(path), ec);
+    if (ec || !fs::exists(st)) return false;
+#ifdef _WIN32
+    const DWORD attrs = GetFileAttributesW(toPath(path).c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY);
+#else
+    return (st.permissions() & fs::perms::owner_write) == fs::perms::none;
+#endif
+}
+
+bool ClearWriteProtection(const std::string& path) {
+#ifdef _WIN32
+    return SetFileAttributesW(toPath(path).c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
+#else
+    std::error_code ec;
+    fs::permissions(toPath(path), fs::perms::owner_write, fs::perm_options::add, ec);
+    return !ec;
+#endif
+}
+
+bool ReplaceFileAtomically(const std::string& temp, const std::string& target) {
+    const fs::path tempPath = toPath(temp);
+    const fs::path targetPath = toPath(target);
+    std::error_code ec;
+#ifdef _WIN32
+    return MoveFileExW(tempPath.c_str(), targetPath.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+    const fs::file_status st = fs::status(targetPath, ec);
+    if (!ec && fs::exists(st)) {
+        if (fs::is_directory(st)) return false;
+        fs::permissions(tempPath, st.permissions() & fs::perms::mask, fs::perm_options::replace, ec);
+        if (ec) return false;
+    }
+    if (std::rename(temp.c_str(), target.c_str()) != 0) return false;
+    syncDirectoryOf(targetPath);
+    return true;
+#endif
+}
+
+} // namespace twinsift

@@ -1,0 +1,542 @@
+#include "save/save_driver.h"
+
+#include "app/app_info.h"
+#include "save/atomic_file.h"
+#include "save/save_options.h"
+#include "save/sort_file.h"
+#include "scan/text_codec.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace twinsift {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kHint = "\r\n\r\n(You can disable this warning in the settings.)";
+
+fs::path toPath(const std::string& s) { return fs::path(std::u8string(s.begin(), s.end())); }
+
+std::string percent(std::string_view phase, double part, double whole) {
+    const double p = whole > 0 ? roundHalfEven(part / whole * 100.0) : 0.0;
+    return std::string(phase) + " " + std::to_string(static_cast<long long>(p)) + "%";
+}
+
+// Reads a text file one line at a time by the reader's rule: a line ends at CR
+// or CR LF; a lone LF stays in the line; a final terminator adds no line.
+class LineStream {
+public:
+    ~LineStream() { close(); }
+    bool open(const std::string& path) {
+#ifdef _WIN32
+        file_ = _wfopen(toPath(path).c_str(), L"rb");
+#else
+        file_ = std::fopen(path.c_str(), "rb");
+#endif
+        buf_.resize(1 << 20);
+        begin_ = end_ = 0;
+        eof_ = error_ = false;
+        return file_ != nullptr;
+    }
+    void close() {
+        if (file_) std::fclose(file_);
+        file_ = nullptr;
+    }
+    bool failed() const { return error_; }
+
+    bool next(std::string_view& line) {
+        std::size_t scanFrom = begin_;
+        for (;;) {
+            const void* hit = scanFrom < end_ ? std::memchr(buf_.data() + scanFrom, '\r', end_ - scanFrom) : nullptr;
+            if (hit) {
+                const std::size_t pos = static_cast<std::size_t>(static_cast<const char*>(hit) - buf_.data());
+                if (pos + 1 == end_ && !eof_) {
+                    // Whether an LF follows is in the next block.
+                    const std::size_t off = pos - begin_;
+                    fill();
+                    scanFrom = begin_ + off;
+                    continue;
+                }
+                line = std::string_view(buf_.data() + begin_, pos - begin_);
+                begin_ = pos + 1;
+                if (begin_ < end_ && buf_[begin_] == '\n') ++begin_;
+                return true;
+            }
+            if (eof_) {
+                if (begin_ < end_) {
+                    line = std::string_view(buf_.data() + begin_, end_ - begin_);
+                    begin_ = end_;
+                    return true;
+                }
+                return false;
+            }
+            const std::size_t off = end_ - begin_;
+            fill();
+            scanFrom = begin_ + off;
+        }
+    }
+
+private:
+    void fill() {
+        if (begin_ > 0) {
+            std::memmove(buf_.data(), buf_.data() + begin_, end_ - begin_);
+            end_ -= begin_;
+            begin_ = 0;
+        }
+        if (end_ == buf_.size()) buf_.resize(buf_.size() * 2);
+        const std::size_t got = std::fread(buf_.data() + end_, 1, buf_.size() - end_, file_);
+        if (got == 0) {
+            if (std::ferror(file_)) error_ = true;
+            eof_ = true;
+        }
+        end_ += got;
+    }
+
+    std::FILE* file_ = nullptr;
+    std::vector<char> buf_;
+    std::size_t begin_ = 0, end_ = 0;
+    bool eof_ = false, error_ = false;
+};
+
+// A byte-order mark that reached the first line as single-byte characters.
+std::string_view stripSingleByteMark(std::string_view line) {
+    if (line.size() >= 4 && line.substr(0, 4) == std::string_view("\0\0\xFE\xFF", 4)) return line.substr(4);
+    if (line.size() >= 2 && (line.substr(0, 2) == "\xFE\xFF" || line.substr(0, 2) == "\xFF\xFE"))
+        return line.substr(2);
+    return line;
+}
+
+// Ends the writing part of a save early; the reason is already on screen.
+struct SaveStopped {};
+
+} // namespace
+
+bool SaveDriver::askBeforeSaving(std::string& target) {
+    const std::size_t files = doc_.fileCount();
+
+    // 1. The sources must still be the files that were loaded.
+    if (isOffice()) {
+        if (!office_ || !office_->InitPut()) {
+            setStatus("Error saving file!");
+            if (office_ && office_->isOpen()) office_->Close();
+            outcome_ = SaveOutcome::Failed;
+            finish();
+            return false;
+        }
+    } else {
+        std::error_code ec;
+        for (std::size_t i = 0; i < files; ++i) {
+            if (!fs::exists(toPath(doc_.sSourceFiles[i]), ec)) {
+                port_.messageBox("Can't find source file: " + doc_.sSourceFiles[i], MsgIcon::Error, MsgButtons::Ok);
+                port_.refreshButtonBar();
+                return false;
+            }
+        }
+        for (std::size_t i = 0; i < files; ++i) {
+            const auto now = fs::last_write_time(toPath(doc_.sSourceFiles[i]), ec);
+            if (ec || (i < doc_.dSourceFileDate.size() && now != doc_.dSourceFileDate[i])) {
+                port_.messageBox("A source file has been changed! Save cancelled...", MsgIcon::Error, MsgButtons::Ok);
+                port_.refreshButtonBar();
+                return false;
+            }
+        }
+    }
+
+    // 2. Saving without removing anything is allowed, but rarely meant.
+    const std::int32_t n = doc_.lstDuplicates.ListCount();
+    if (n > 0) {
+        port_.setMousePointer(MousePointer::Hourglass);
+        bool any = false;
+        for (std::int32_t i = 0; i < n && !any; ++i) any = doc_.lstDuplicates.Selected(i);
+        port_.setMousePointer(MousePointer::Default);
+        if (!any && settings_.bShowMsgNoDups) {
+            const MsgResult r = port_.messageBox(
+                "You have not selected any duplicates! \r\n\r\nAre you sure you want to continue saving? No "
+                "duplicate lines will be removed...\r\n\r\n(You can disable this warning in the settings.)",
+                MsgIcon::Warning, MsgButtons::YesNo, "Continue Saving?");
+            port_.refreshButtonBar();
+            if (r != MsgResult::Yes) return false;
+        }
+    }
+
+    // 3./4. Which files take part.
+    if (files > 1) {
+        const bool ok = port_.showSaveSelection();
+        port_.refreshButtonBar();
+        if (!ok) {
+            outcome_ = SaveOutcome::Abandoned;
+            finish();
+            return false;
+        }
+    }
+    bool anyMarked = false;
+    for (std::size_t i = 0; i < files && i < doc_.bSourceSave.size(); ++i) anyMarked = anyMarked || doc_.bSourceSave[i];
+    if (!anyMarked) {
+        outcome_ = SaveOutcome::Abandoned;
+        finish();
+        return false;
+    }
+
+    // 5. Formats that do not come back exactly as they were.
+    bool multibyte = false, lfOnly = false;
+    for (std::size_t i = 0; i < files; ++i) {
+        if (!doc_.bSourceSave[i]) continue;
+        multibyte = multibyte || (i < doc_.bSourceMultibyte.size() && doc_.bSourceMultibyte[i]);
+        lfOnly = lfOnly || (i < doc_.bSourceUnix.size() && doc_.bSourceUnix[i]);
+    }
+    if (multibyte && settings_.bShowMsgMultibyte) {
+        port_.messageBox(
+            std::string("One or more open file(s) appears to be in multibyte text format (UTF-16/UTF-32). Twinsift "
+                        "does not fully support this format. When saving, non-western charactes may get corrupted. "
+                        "You should verify saved files to make sure they are saved correctly.") +
+                std::string(kHint),
+            MsgIcon::Warning, MsgButtons::Ok);
+        port_.refreshButtonBar();
+    }
+    if (lfOnly && settings_.bShowMsgUnix) {
+        port_.messageBox(std::string("The open file appears to be in Unix/MacOSX text format. When you save it, it "
+                                     "will be converted into Dos/Windows text format.") +
+                             std::string(kHint),
+                         MsgIcon::Warning, MsgButtons::Ok);
+        port_.refreshButtonBar();
+    }
+
+    // 6. The target.
+    FileDialogRequest req;
+    req.initialFile = settings_.lastSavedFile;
+    req.defaultExt = "txt";
+    req.filterIndex = 1;
+    req.overwritePrompt = true;
+    if (doc_.bDocIsWord) {
+        req.filter = "Word Documents (*.doc,*.docx,*.rtf,*.docm,*.dotx,*.dotm,*.odt)|*.doc;*.docx;*.rtf;*.docm;*.dotx;"
+                     "*.dotm;*.odt|All Files (*.*)|*.*";
+    } else if (doc_.bDocIsExcel) {
+        req.filter = "Excel Workbooks (*.xls,*.xlsx,*.ods,*.xlsm,*.xltx,*.xltm,*.xlsb,*.xlt)|*.xls;*.xlsx;*.ods;*.xlsm;"
+                     "*.xltx;*.xltm;*.xlsb;*.xlt|All Files (*.*)|*.*";
+    } else {
+        req.filter = "All Files (*.*)|*.*|Text Files (*.txt)|*.txt";
+    }
+    target = port_.saveFileDialog(req);
+    if (target.empty()) return false;
+    resolvedTarget_ = isOffice() ? target : ResolveWriteTarget(target);
+
+    // 7. Write protection.
+    if (IsWriteProtected(resolvedTarget_)) {
+        if (settings_.bShowMsgWriteProtected) {
+            const MsgResult r = port_.messageBox(
+                std::string("The selected file is write protected. Do you to remove the write protection and "
+                            "continue saving?") +
+                    std::string(kHint),
+                MsgIcon::Warning, MsgButtons::YesNo);
+            port_.refreshButtonBar();
+            if (r != MsgResult::Yes) {
+                setStatus("Save cancelled...");
+                run_.bBusy = false;
+                return false;
+            }
+        }
+        ClearWriteProtection(resolvedTarget_);
+    }
+
+    // 8. The save options.
+    if (SaveOptionsDialogShown(settings_, doc_.bDocIsWord, doc_.bDocIsExcel)) {
+        run_.bLoadSaveWindow_Cancel = false;
+        const bool ok = port_.showSaveOptions();
+        port_.refreshButtonBar();
+        if (!ok) run_.bLoadSaveWindow_Cancel = true;
+        if (run_.bLoadSaveWindow_Cancel) return false;
+    }
+    return true;
+}
+
+void SaveDriver::cmdSave_Click() {
+    outcome_ = SaveOutcome::NotStarted;
+    removed_ = 0;
+    resolvedTarget_.clear();
+    if (run_.bBusy) return;
+
+    std::string target;
+    if (!askBeforeSaving(target)) return;
+
+    bool completed = false;
+    try {
+        completed = runSave(target);
+    } catch (const SaveStopped&) {
+        completed = false;
+    } catch (const std::exception&) {
+        setStatus("Error saving file!");
+        if (office_ && office_->isOpen()) office_->Close();
+        outcome_ = SaveOutcome::Failed;
+    }
+    (void)completed;
+    finish();
+}
+
+bool SaveDriver::runSave(const std::string& target) {
+    const bool office = isOffice();
+    const std::size_t files = doc_.fileCount();
+
+    // 9. Start.
+    run_.bBusy = true;
+    settings_.lastSavedFile = target;
+    for (CmdButton b : {CmdButton::About, CmdButton::Save, CmdButton::Select, CmdButton::ShowCopySave,
+                        CmdButton::Settings, CmdButton::Scan})
+        port_.setButtonEnabled(b, false);
+    port_.setMousePointer(MousePointer::ArrowHourglass);
+    run_.bCancelRequested = false;
+    std::int64_t total = 0;
+    std::int64_t loaded = 0;
+    for (std::size_t i = 0; i < files; ++i) {
+        if (doc_.bSourceSave[i]) total += doc_.lSourceLineCount[i];
+        loaded = std::max<std::int64_t>(loaded, std::int64_t(doc_.lSourceFirstLine[i]) + doc_.lSourceLineCount[i]);
+    }
+    port_.pumpEvents();
+    port_.setButtonEnabled(CmdButton::Stop, true);
+    port_.setButtonVisible(CmdButton::Stop, true);
+    port_.setButtonVisible(CmdButton::Scan, false);
+    port_.setButtonFocus(CmdButton::Stop);
+    setStatus("Preparing to save...");
+    port_.pumpEvents();
+
+    OutputFile out;
+    LineStream in;
+    const std::string temp = resolvedTarget_ + ".twinsifttemp";
+    bool tempCreated = false;
+
+    auto fail = [&](std::string_view status) {
+        setStatus(status);
+        if (office && office_->isOpen()) office_->Close();
+        in.close();
+        if (out.isOpen()) out.close(false);
+        outcome_ = SaveOutcome::Failed;
+        throw SaveStopped{};
+    };
+    // 15. Cancel check, shared by both phases.
+    auto cancelCheck = [&] {
+        if (!run_.bCancelRequested) return;
+        run_.bCancelRequested = false;
+        const MsgResult r = port_.messageBox("Are you sure you want to abort saving?", MsgIcon::Question, MsgButtons::YesNo);
+        port_.refreshButtonBar();
+        if (r != MsgResult::Yes) return;
+        if (office) {
+            if (office_->isOpen()) office_->Close();
+        } else {
+            in.close();
+            if (out.isOpen()) out.close(false);
+            std::error_code ec;
+            if (tempCreated) fs::remove(toPath(temp), ec);
+        }
+        setStatus("Save cancelled...");
+        outcome_ = SaveOutcome::Cancelled;
+        throw SaveStopped{};
+    };
+
+    // 10. The removal set: one flag per loaded line number.
+    std::vector<std::uint8_t> removal(static_cast<std::size_t>(loaded) + 2, 0);
+    const std::int32_t n = doc_.lstDuplicates.ListCount();
+    if (n >= 1) {
+        const std::size_t close = doc_.lstDuplicates.ListView(0).find(']');
+        const std::size_t width = close == std::string_view::npos || close < 1 ? 0 : close - 1;
+        setProgressMax(n - 1);
+        port_.setProgressValue(0);
+        for (std::int32_t i = 0; i < n; ++i) {
+            if (doc_.lstDuplicates.Selected(i)) {
+                const std::string_view e = doc_.lstDuplicates.ListView(i);
+                std::int64_t line = 0;
+                for (std::size_t k = 1; k <= width && k < e.size() && e[k] >= '0' && e[k] <= '9'; ++k)
+                    line = line * 10 + (e[k] - '0');
+                if (line >= 1 && line < static_cast<std::int64_t>(removal.size())) removal[line] = 1;
+            }
+            if (i > 0 && i % 50 == 0) {
+                setStatus(percent("Preparing to save...", i, n - 1));
+                port_.setProgressValue(i - 1);
+                port_.pumpEvents();
+                cancelCheck();
+            }
+        }
+    }
+
+    // 11. The output.
+    setProgressMax(total);
+    port_.setProgressValue(0);
+    setStatus("Saving...");
+    port_.pumpEvents();
+    if (!office) {
+        if (!out.open(temp)) {
+            setStatus("Error opening file for writing!");
+            outcome_ = SaveOutcome::Failed;
+            return false;
+        }
+        tempCreated = true;
+    }
+
+    // 12.-14. Every line of every marked file.
+    const std::int64_t tickEvery = office ? (doc_.bDocIsWord ? 1 : 5) : 50;
+    const bool testInclude = settings_.Save_TestInclude == 1 && filters_.passesInclude;
+    const bool filtered = settings_.Save_FilteredContent == 1 && filters_.preprocess;
+    std::int64_t handled = 0;
+    std::int64_t line = 0;
+    std::string scratch;
+
+    auto handle = [&](std::string_view text, bool firstOfFile) {
+        ++handled;
+        if (removal[static_cast<std::size_t>(line)]) {
+            if (doc_.bDocIsWord || doc_.bDocIsExcel) office_->DeleteLine();
+            ++removed_;
+        } else {
+            if (doc_.bBomFound && firstOfFile) text = stripSingleByteMark(text);
+            if (testInclude && !filters_.passesInclude(text)) {
+                // The line leaves the document in Word and Excel as well, so
+                // that every format saves the same lines.
+                if (office) office_->DeleteLine();
+                ++removed_;
+            } else {
+                if (filtered) {
+                    scratch = filters_.preprocess(text);
+                    text = scratch;
+                }
+                if (office) {
+                    office_->PutLine(text);
+                } else if (!out.writeLine(text)) {
+                    fail("Error saving file!");
+                }
+            }
+        }
+        // 14. Tick.
+        if (handled > 1 && (tickEvery == 1 || handled % tickEvery == 1)) {
+            setStatus(percent("Saving...", static_cast<double>(handled), static_cast<double>(total)));
+            port_.setProgressValue(handled - 1);
+            port_.pumpEvents();
+            if (office && !office_->error().empty()) {
+                port_.messageBox("An error occurred when saving the document...\r\n\r\n" + office_->error(),
+                                 MsgIcon::Error, MsgButtons::Ok);
+                port_.refreshButtonBar();
+                office_->Close();
+                setStatus("Save error...");
+                outcome_ = SaveOutcome::Failed;
+                throw SaveStopped{};
+            }
+            cancelCheck();
+        }
+        ++line;
+    };
+
+    for (std::size_t i = 0; i < files; ++i) {
+        line = std::int64_t(doc_.lSourceFirstLine[i]) + 1;
+        if (!doc_.bSourceSave[i]) continue;
+        const std::int64_t first = line;
+        if (office) {
+            std::int32_t k = 0;
+            while (!office_->eof()) {
+                if (k >= doc_.lstOriginal.ListCount() || line >= static_cast<std::int64_t>(removal.size()))
+                    fail("Error saving file!");
+                handle(doc_.lstOriginal.ListView(k), line == first);
+                ++k;
+            }
+            continue;
+        }
+        if (!in.open(doc_.sSourceFiles[i])) {
+            setStatus("Error opening source file for reading!");
+            outcome_ = SaveOutcome::Failed;
+            out.close(false);
+            return false;
+        }
+        const bool lfOnly = doc_.bSourceUnix[i];
+        std::string_view text;
+        while (in.next(text)) {
+            if (lfOnly) {
+                std::size_t pos = 0;
+                while (pos < text.size()) {
+                    std::size_t lf = text.find('\n', pos);
+                    if (lf == std::string_view::npos) lf = text.size();
+                    if (line >= static_cast<std::int64_t>(removal.size())) removal.resize(line + 1, 0);
+                    handle(text.substr(pos, lf - pos), line == first);
+                    pos = lf + 1;
+                }
+            } else {
+                // A file that grew since loading (its time kept) still saves
+                // every line; extra lines are never marked.
+                if (line >= static_cast<std::int64_t>(removal.size())) removal.resize(line + 1, 0);
+                handle(text, line == first);
+            }
+        }
+        const bool readFailed = in.failed();
+        in.close();
+        if (readFailed) fail("Error saving file!");
+    }
+
+    // 16. Complete the output.
+    if (office) {
+        if (!office_->SaveAs(target)) {
+            port_.messageBox(office_->error(), MsgIcon::Error, MsgButtons::Ok);
+            port_.refreshButtonBar();
+            fail("Error saving file!");
+        }
+        office_->Close();
+    } else if (!out.close()) {
+        fail("Error saving file!");
+    }
+    port_.setProgressValue(line - 1);
+    removal.clear();
+    removal.shrink_to_fit();
+
+    // 17. Sort and replace.
+    if (!office) {
+        if (settings_.Save_Sort == 1) {
+            port_.setButtonEnabled(CmdButton::Stop, false);
+            port_.setMousePointer(MousePointer::Hourglass);
+            setStatus("Sorting file...");
+            port_.pumpEvents();
+            const Collation collation(doc_.codec);
+            if (!SortFile(temp, settings_.Save_SortMode != 0, collation, [this] { port_.pumpEvents(); })) {
+                setStatus("Error sorting file!");
+                outcome_ = SaveOutcome::Failed;
+                return false;
+            }
+        }
+        if (!ReplaceFileAtomically(temp, resolvedTarget_)) fail("Error saving file!");
+    }
+    settings_.statDupsDeleted += static_cast<std::int32_t>(removed_);
+    if (settings_.statDupsDeleted > 0) settings_.bShowQuickstartLink = false;
+    setStatus("Finished saving!");
+    outcome_ = SaveOutcome::Saved;
+    return true;
+}
+
+void SaveDriver::finish() {
+    port_.pumpEvents();
+    port_.setButtonEnabled(CmdButton::About, true);
+    port_.setButtonEnabled(CmdButton::Save, true);
+    port_.setButtonEnabled(CmdButton::Scan, true);
+    const bool haveDups = doc_.lstDuplicates.ListCount() > 0;
+    port_.setButtonEnabled(CmdButton::ShowCopySave, haveDups);
+    port_.setButtonEnabled(CmdButton::Select, haveDups);
+    port_.setButtonEnabled(CmdButton::Settings, true);
+    port_.setMousePointer(MousePointer::Default);
+    port_.setButtonVisible(CmdButton::Stop, false);
+    port_.setButtonVisible(CmdButton::Scan, true);
+    port_.setButtonFocus(CmdButton::Scan);
+    port_.setProgressValue(progressMax_);
+    run_.bBusy = false;
+    if (isOffice()) {
+        // The Office instance is closed by now: the document is gone.
+        port_.setButtonEnabled(CmdButton::Save, false);
+        port_.setButtonEnabled(CmdButton::Select, false);
+        port_.setButtonEnabled(CmdButton::ShowCopySave, false);
+        port_.clearListViews();
+        port_.setPanelText("line", "");
+        port_.setPanelText("selected", "Document Closed");
+        port_.setCaption(std::string(sAppName) + " " + std::string(sAppVersion));
+        doc_.releaseLines();
+        doc_.lSelectedCount = 0;
+    }
+    port_.refreshButtonBar();
+}
+
+} // namespace twinsift
