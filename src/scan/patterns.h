@@ -28,7 +28,7 @@ std::string WildcardToRegExp(std::string_view pattern);
 // an object that never matches.
 class CompiledPattern {
 public:
-    CompiledPattern() = default; // matches nothing
+    CompiledPattern(); // matches nothing
     CompiledPattern(std::string_view pattern, bool bCaseSensitive, Codec codec);
     ~CompiledPattern();
     CompiledPattern(CompiledPattern&&) noexcept;

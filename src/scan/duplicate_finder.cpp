@@ -1,0 +1,328 @@
+#include "scan/duplicate_finder.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+namespace twinsift {
+
+namespace {
+
+constexpr std::int32_t kNotKeyed = -1; // turned away by the include filter
+constexpr std::int32_t kEmptyKey = -2;
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+
+inline std::uint64_t load(const char* p, std::size_t n) {
+    std::uint64_t w = 0;
+    std::memcpy(&w, p, n);
+    return w;
+}
+
+// ASCII a-z to A-Z in eight bytes at once; other bytes unchanged.
+inline std::uint64_t foldAscii(std::uint64_t w) {
+    const std::uint64_t low7 = w & ~kHigh;
+    const std::uint64_t geA = low7 + (0x80 - 'a') * kOnes; // high bit: byte >= 'a'
+    const std::uint64_t gtZ = low7 + (0x7F - 'z') * kOnes; // high bit: byte > 'z'
+    const std::uint64_t lower = geA & ~gtZ & ~w & kHigh;
+    return w ^ (lower >> 2);
+}
+
+inline std::uint64_t mix(std::uint64_t h, std::uint64_t w) {
+    h ^= w;
+    h *= 0x9E3779B97F4A7C15ull;
+    return h ^ (h >> 31);
+}
+
+inline std::uint64_t finish(std::uint64_t h) {
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    return h;
+}
+
+// Hash of the exact bytes.
+std::uint64_t hashExact(std::string_view s) {
+    std::uint64_t h = s.size() * 0xC2B2AE3D27D4EB4Full;
+    const char* p = s.data();
+    std::size_t n = s.size();
+    for (; n >= 8; p += 8, n -= 8) h = mix(h, load(p, 8));
+    if (n) h = mix(h, load(p, n));
+    return finish(h);
+}
+
+// Hash with ASCII letters folded; `highBits` tells whether any byte is >= 0x80.
+std::uint64_t hashFolded(std::string_view s, bool& highBits) {
+    std::uint64_t h = s.size() * 0xC2B2AE3D27D4EB4Full;
+    std::uint64_t acc = 0;
+    const char* p = s.data();
+    std::size_t n = s.size();
+    for (; n >= 8; p += 8, n -= 8) {
+        const std::uint64_t w = load(p, 8);
+        acc |= w;
+        h = mix(h, foldAscii(w));
+    }
+    if (n) {
+        const std::uint64_t w = load(p, n);
+        acc |= w;
+        h = mix(h, foldAscii(w));
+    }
+    highBits = (acc & kHigh) != 0;
+    return finish(h);
+}
+
+bool equalFolded(const char* a, const char* b, std::size_t n) {
+    for (; n >= 8; a += 8, b += 8, n -= 8)
+        if (foldAscii(load(a, 8)) != foldAscii(load(b, 8))) return false;
+    return n == 0 || foldAscii(load(a, n)) == foldAscii(load(b, n));
+}
+
+// Storage for upper-cased keys that must outlive the line being scanned.
+class KeyArena {
+public:
+    const char* keep(std::string_view s) {
+        if (s.size() > left_) {
+            const std::size_t size = std::max<std::size_t>(s.size(), 1 << 20);
+            blocks_.push_back(std::make_unique<char[]>(size));
+            pos_ = blocks_.back().get();
+            left_ = size;
+        }
+        char* dst = pos_;
+        if (!s.empty()) std::memcpy(dst, s.data(), s.size());
+        pos_ += s.size();
+        left_ -= s.size();
+        return dst;
+    }
+
+private:
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* pos_ = nullptr;
+    std::size_t left_ = 0;
+};
+
+struct Group {
+    const char* key; // the form keys are compared in
+    std::uint32_t length;
+    std::uint32_t count;
+};
+
+// Writes the scan-time entries. pad() writes W digits.
+class EntryWriter {
+public:
+    EntryWriter(clsListEmu& list, std::int32_t W) : list_(list), W_(W) {}
+    void add(std::int64_t firstIndex, std::int64_t lineIndex, std::string_view key) {
+        buf_.clear();
+        pad(firstIndex);
+        buf_.push_back('[');
+        pad(lineIndex + 1);
+        buf_.append("]   ");
+        buf_.append(key);
+        list_.AddItem(buf_);
+    }
+
+private:
+    void pad(std::int64_t x) {
+        char digits[24];
+        int n = 0;
+        do {
+            digits[n++] = static_cast<char>('0' + x % 10);
+            x /= 10;
+        } while (x > 0);
+        for (int i = n; i < W_; ++i) buf_.push_back('0');
+        while (n > 0) buf_.push_back(digits[--n]);
+    }
+    clsListEmu& list_;
+    std::int32_t W_;
+    std::string buf_;
+};
+
+} // namespace
+
+std::int32_t digitCount(std::int64_t n) {
+    std::int32_t d = 1;
+    for (; n >= 10; n /= 10) ++d;
+    return d;
+}
+
+DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, const SettingsValues& settings,
+                             ProgressStep& progressStep) {
+    DuplicateScan scan;
+    doc.bScanCaseSensitive = settings.Load_CaseSensitive == 1;
+    const bool exact = doc.bScanCaseSensitive;
+    const bool reportEmpty = settings.Load_IgnoreEmptyLines == 0;
+    const Codec codec = filters.codec();
+    const bool testInclude = filters.hasIncludeTest();
+
+    const clsListEmu& lines = doc.lstOriginal;
+    const std::int64_t N = lines.ListCount();
+    scan.W = digitCount(N);
+
+    std::vector<std::int32_t> lineGroup(static_cast<std::size_t>(N));
+    std::vector<Group> groups;
+    KeyArena arena;
+    std::string upper;
+
+    // Open addressing over (hash tag, group + 1); the size is fixed by N, so
+    // the table never grows.
+    const std::size_t slots = std::bit_ceil(static_cast<std::size_t>(std::max<std::int64_t>(16, N + N / 2)));
+    const std::size_t mask = slots - 1;
+    std::vector<std::uint64_t> table(slots);
+
+    // Lines go through in batches: their keys and hashes first, with the table
+    // slots fetched ahead, then one by one into the table.
+    constexpr int kBatch = 16;
+    struct Pending {
+        std::string_view key; // the comparison form (may point into `upperBatch`)
+        std::uint64_t hash;
+        std::int32_t state; // kNotKeyed, kEmptyKey or 0 for a key
+    };
+    Pending batch[kBatch];
+    std::string upperBatch[kBatch];
+
+    std::int64_t last = N - 1; // the last line handled
+    for (std::int64_t base = 0; base < N && !scan.bStopped; base += kBatch) {
+        const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
+        for (int b = 0; b < count; ++b) {
+            Pending& p = batch[b];
+            const std::string_view line = lines.ListView(static_cast<std::int32_t>(base + b));
+            if (testInclude && !filters.PassesIncludeFilter(line)) {
+                p.state = kNotKeyed;
+                continue;
+            }
+            std::string_view key = filters.PreprocessView(line, true);
+            if (key.empty()) {
+                p.state = kEmptyKey;
+                continue;
+            }
+            p.state = 0;
+            if (exact) {
+                p.hash = hashExact(key);
+            } else {
+                bool high = false;
+                p.hash = hashFolded(key, high);
+                if (high || codec == Codec::Windows1252) {
+                    // Beyond ASCII: compare the codec's upper-case forms.
+                    upperBatch[b].assign(key);
+                    toUpperInPlace(upperBatch[b], codec);
+                    key = upperBatch[b];
+                    p.hash = hashFolded(key, high);
+                }
+            }
+            p.key = key;
+            __builtin_prefetch(&table[p.hash & mask]);
+        }
+        for (int b = 0; b < count; ++b) {
+            const std::int64_t i = base + b;
+            Pending& p = batch[b];
+            if (p.state == kNotKeyed) {
+                lineGroup[i] = kNotKeyed;
+            } else if (p.state == kEmptyKey) {
+                lineGroup[i] = kEmptyKey;
+                if (reportEmpty) scan.sEmptyLines.push_back(static_cast<std::int32_t>(i));
+            } else {
+                const std::uint64_t tag = (p.hash >> 32) << 32;
+                std::size_t s = p.hash & mask;
+                std::int32_t g = -1;
+                for (;; s = (s + 1) & mask) {
+                    const std::uint64_t slot = table[s];
+                    if (slot == 0) break;
+                    if ((slot & 0xFFFFFFFF00000000ull) != tag) continue;
+                    const Group& cand = groups[static_cast<std::uint32_t>(slot) - 1];
+                    if (cand.length != p.key.size()) continue;
+                    const bool same = exact ? std::memcmp(cand.key, p.key.data(), p.key.size()) == 0
+                                            : equalFolded(cand.key, p.key.data(), p.key.size());
+                    if (same) {
+                        g = static_cast<std::int32_t>(static_cast<std::uint32_t>(slot) - 1);
+                        break;
+                    }
+                }
+                if (g < 0) {
+                    g = static_cast<std::int32_t>(groups.size());
+                    // Keys that are pieces of the line need no copy: the lines
+                    // outlive the scan.
+                    const bool owned = p.key.data() == upperBatch[b].data();
+                    const char* k = owned ? arena.keep(p.key) : p.key.data();
+                    groups.push_back(Group{k, static_cast<std::uint32_t>(p.key.size()), 0});
+                    table[s] = tag | static_cast<std::uint32_t>(g + 1);
+                }
+                ++groups[g].count;
+                lineGroup[i] = g;
+            }
+            if (!progressStep(i)) {
+                scan.bStopped = true;
+                last = i;
+                break;
+            }
+        }
+    }
+    std::vector<std::uint64_t>().swap(table); // the key table goes before the entries are built
+
+    EntryWriter out(doc.lstDuplicates, scan.W);
+    auto keyOf = [&](std::int64_t i) { return filters.PreprocessView(lines.ListView(static_cast<std::int32_t>(i)), true); };
+
+    if (scan.bStopped) {
+        // The entries found so far, in the order they were found.
+        std::vector<std::int32_t> seen(groups.size(), 0), first(groups.size(), -1);
+        for (std::int64_t i = 0; i <= last; ++i) {
+            const std::int32_t g = lineGroup[i];
+            if (g < 0) continue;
+            const std::int32_t c = ++seen[g];
+            if (c == 1) {
+                first[g] = static_cast<std::int32_t>(i);
+                continue;
+            }
+            if (c == 2) {
+                out.add(first[g], first[g], keyOf(first[g]));
+                ++scan.lUniqueDups;
+            }
+            out.add(first[g], i, keyOf(i));
+        }
+        return scan;
+    }
+
+    // Place every member of a reported group: groups in the order of their
+    // first lines (the order they were created), members in line order.
+    constexpr std::uint32_t kSingle = std::numeric_limits<std::uint32_t>::max();
+    std::vector<std::uint32_t> next(groups.size());
+    std::uint32_t total = 0;
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        if (groups[g].count < 2) {
+            next[g] = kSingle;
+            continue;
+        }
+        next[g] = total;
+        total += groups[g].count;
+        ++scan.lUniqueDups;
+    }
+    std::vector<Group>().swap(groups);
+    std::vector<std::int32_t> order(total);
+    for (std::int64_t i = 0; i < N; ++i) {
+        const std::int32_t g = lineGroup[i];
+        if (g >= 0 && next[g] != kSingle) order[next[g]++] = static_cast<std::int32_t>(i);
+    }
+    std::vector<std::uint32_t>().swap(next);
+
+    doc.lstDuplicates.Reserve(total);
+    std::int32_t firstOfGroup = -1, currentGroup = -1;
+    for (std::uint32_t j = 0; j < total; ++j) {
+        const std::int32_t i = order[j];
+        if (lineGroup[i] != currentGroup) {
+            currentGroup = lineGroup[i];
+            firstOfGroup = i;
+        }
+        out.add(firstOfGroup, i, keyOf(i));
+    }
+    return scan;
+}
+
+void AppendEmptyLineGroup(LoadedDocument& doc, DuplicateScan& scan) {
+    if (scan.sEmptyLines.size() < 2) return;
+    ++scan.lUniqueDups;
+    EntryWriter out(doc.lstDuplicates, scan.W);
+    for (std::int32_t e : scan.sEmptyLines) out.add(e, e, {});
+}
+
+} // namespace twinsift

@@ -1,0 +1,41 @@
+#pragma once
+// Duplicate detection: keys every admitted line and writes one entry per line
+// of every group of two or more lines into lstDuplicates.
+//
+// Entries are written in scan-time form, pad(first line index) + "[" +
+// pad(line number) + "]   " + key, and already in the order the list's text
+// sort gives them (by group, then by line), so no comparison sort is needed.
+// Only a scan stopped by the user leaves them in the order they were found.
+
+#include "scan/document.h"
+#include "scan/line_filters.h"
+#include "scan/progress_step.h"
+#include "settings/settings_values.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace twinsift {
+
+struct DuplicateScan {
+    std::vector<std::int32_t> sEmptyLines; // 0-based indices of lines with an empty key
+    std::int32_t lUniqueDups = 0;          // groups reported
+    std::int32_t W = 1;                    // digits of the padded numbers
+    bool bStopped = false;                 // the progress step ended the scan
+};
+
+// Number of decimal digits of n (1 for 0).
+std::int32_t digitCount(std::int64_t n);
+
+// The scan over doc.lstOriginal. Sets doc.bScanCaseSensitive from
+// Load_CaseSensitive and fills the empty doc.lstDuplicates. progressStep(i) runs
+// after every line i; when it answers false the scan ends there.
+DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, const SettingsValues& settings,
+                             ProgressStep& progressStep);
+
+// Appends the empty-line group when more than one line had an empty key (and
+// counts it as one more group). Call after the groups are in their final order.
+void AppendEmptyLineGroup(LoadedDocument& doc, DuplicateScan& scan);
+
+} // namespace twinsift
