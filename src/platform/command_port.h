@@ -92,6 +92,25 @@ public:
     virtual void clearListViews() {}
     // Puts plain text on the clipboard.
     virtual void setClipboardText(std::string_view text) {}
+
+    // The two result views as the Open command fills them. Rows are never sent
+    // one by one: the views read them from the document and from the
+    // ResultsView (scan/results_view.h); these calls say how far they grew.
+    // lwShow now holds the first rowCount loaded lines.
+    virtual void showRowsAdded(std::int32_t rowCount) {}
+    // The text of lwShow's row changed (a byte-order mark was removed).
+    virtual void showRowChanged(std::int32_t row) {}
+    // Large-file mode: lwShow holds only this one row.
+    virtual void showNoticeRow(std::string_view text) {}
+    // The duplicate view's display option, switched off in large-file mode.
+    virtual void setDupViewDisplayOption(bool on) {}
+    // lwDups now holds rowCount rows, and the lwShow rows of their lines have
+    // their colours.
+    virtual void dupRowsAdded(std::int32_t rowCount) {}
+    // Unselects the selected row of both views.
+    virtual void unselectViewRows() {}
+    // Repaints both views.
+    virtual void refreshViews() {}
 };
 
 } // namespace twinsift
