@@ -1,10 +1,25 @@
 #include "app/ui/frm_main.h"
+#include "scan/document.h"
+#include "settings/settings_values.h"
 
 #include <QApplication>
+#include <QScreen>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    twinsift::frmMain window;
+
+    // The program's process-wide state lives here and is handed down.
+    double screenW = 1024 * 15.0;
+    double screenH = 768 * 15.0;
+    if (const QScreen* screen = QApplication::primaryScreen()) {
+        screenW = screen->geometry().width() * 15.0;
+        screenH = screen->geometry().height() * 15.0;
+    }
+    twinsift::SettingsValues settings = twinsift::SettingsValues::Defaults(screenW, screenH);
+    twinsift::LoadedDocument document;
+    twinsift::RunState run;
+
+    twinsift::frmMain window(settings, document, run);
     window.show();
     return QApplication::exec();
 }

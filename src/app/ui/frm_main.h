@@ -1,13 +1,96 @@
 #pragma once
+// The main window: the frame the whole program runs in.
+//
+// main() owns the settings, the document and the run flags and hands them in
+// by reference; the window keeps references only. Construction follows the
+// program's load order (controls, button states, placement from the settings,
+// progress bar, splitter); show() then lays the controls out through the
+// resize rules, and closeEvent() carries out the close request. Commands are
+// connected by the subsystems that own them, to the public controls below.
+
+#include "widgets/ui/c_progress_bar.h"
+#include "widgets/ui/c_splitter.h"
+#include "widgets/ui/paint_surface.h"
 
 #include <QMainWindow>
+#include <QString>
+
+class QLabel;
+class QStandardItemModel;
+class QStatusBar;
+class QToolButton;
+class QTreeView;
 
 namespace twinsift {
+
+struct LoadedDocument;
+struct RunState;
+struct SettingsValues;
 
 class frmMain final : public QMainWindow {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget* parent = nullptr);
+    frmMain(SettingsValues& settings, LoadedDocument& document, RunState& run, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Status bar panels keyed "status", "selected" and "line"; unknown keys
+    // are ignored / read as empty.
+    void setPanelText(const QString& key, const QString& text);
+    QString panelText(const QString& key) const;
+    QLabel* panel(const QString& key) const;
+
+    // Applies the resize rules; each one that cannot be carried out (a
+    // negative size in a very small window) is skipped.
+    void layoutControls();
+
+    // Twips of the window's design to pixels (15 twips a pixel).
+    static int twipsToPixels(int twips);
+
+    // Controls, named as in the program's design.
+    QToolButton* cmdScan = nullptr;
+    QToolButton* cmdSave = nullptr;
+    QToolButton* cmdSelect = nullptr;
+    QToolButton* cmdShowCopySave = nullptr;
+    QToolButton* cmdSettings = nullptr;
+    QToolButton* cmdAbout = nullptr;
+    QToolButton* cmdStop = nullptr;
+    PaintSurface* picProgressbar = nullptr;
+    QLabel* lblSource = nullptr;
+    QLabel* lblShowQuickstartHelp = nullptr;
+    QWidget* picSplit = nullptr;
+    QTreeView* lwShow = nullptr;
+    QTreeView* lwDups = nullptr;
+    QStandardItemModel* lwShowModel = nullptr;
+    QStandardItemModel* lwDupsModel = nullptr;
+    QLabel* lblDups = nullptr;
+    QLabel* imgDragbar = nullptr;
+    QStatusBar* StatusBar = nullptr;
+
+    cProgressBar oProgress;
+    cSplitter oSplitter;
+
+    // True from load until the first activation has run; the window's
+    // geometry is remembered on resize only after it.
+    bool bFirstActivation = true;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void placeFromSettings();
+    void createProgressBar();
+    void createSplitter();
+    void placeBarDecorations();
+
+    SettingsValues& settings_;
+    LoadedDocument& document_;
+    RunState& run_;
+    QLabel* panelStatus_ = nullptr;
+    QLabel* panelSelected_ = nullptr;
+    QLabel* panelLine_ = nullptr;
 };
 
 } // namespace twinsift
