@@ -1,0 +1,73 @@
+#include "results/frequency.h"
+
+#include <algorithm>
+
+namespace twinsift {
+
+std::string_view EntryContent(std::string_view entry) {
+    const std::size_t close = entry.find(']');
+    if (close == std::string_view::npos) return {};
+    std::string_view rest = entry.substr(close + 1);
+    for (int i = 0; i < 3 && !rest.empty() && rest.front() == ' '; ++i) rest.remove_prefix(1);
+    return rest;
+}
+
+void FrequencyList::Calculate(const clsListEmu& lstDuplicates, bool bCaseSensitive, Codec codec) {
+    rows_.clear();
+    std::string previousKey, key;
+    for (std::int32_t i = 0; i < lstDuplicates.ListCount(); ++i) {
+        const std::string_view content = EntryContent(lstDuplicates.ListView(i));
+        key.assign(content);
+        if (!bCaseSensitive) toUpperInPlace(key, codec);
+        if (i == 0 || key != previousKey) {
+            rows_.push_back(FrequencyRow{1, std::string(content)});
+        } else {
+            ++rows_.back().count;
+        }
+        previousKey.swap(key);
+    }
+    sortColumn_ = Column::Count;
+    descending_ = true;
+    sortRows({});
+}
+
+void FrequencyList::ColumnClick(Column column, const LineCompare& lineCompare) {
+    if (column == sortColumn_) {
+        descending_ = !descending_;
+    } else {
+        descending_ = false;
+        sortColumn_ = column;
+    }
+    sortRows(lineCompare);
+}
+
+void FrequencyList::sortRows(const LineCompare& lineCompare) {
+    // Counts compare as numbers, whatever their number of digits.
+    if (sortColumn_ == Column::Count) {
+        if (descending_)
+            std::stable_sort(rows_.begin(), rows_.end(), [](const auto& a, const auto& b) { return a.count > b.count; });
+        else
+            std::stable_sort(rows_.begin(), rows_.end(), [](const auto& a, const auto& b) { return a.count < b.count; });
+        return;
+    }
+    auto cmp = [&](const FrequencyRow& a, const FrequencyRow& b) {
+        return lineCompare ? lineCompare(a.line, b.line) : a.line.compare(b.line);
+    };
+    if (descending_)
+        std::stable_sort(rows_.begin(), rows_.end(), [&](const auto& a, const auto& b) { return cmp(a, b) > 0; });
+    else
+        std::stable_sort(rows_.begin(), rows_.end(), [&](const auto& a, const auto& b) { return cmp(a, b) < 0; });
+}
+
+std::string FrequencyList::CopyText(std::string_view lineEnd) const {
+    std::string text;
+    for (const FrequencyRow& r : rows_) {
+        text += std::to_string(r.count);
+        text += "\t\t";
+        text += r.line;
+        text += lineEnd;
+    }
+    return text;
+}
+
+} // namespace twinsift

@@ -1,0 +1,432 @@
+#include "scan/scan_driver.h"
+
+#include "app/app_info.h"
+#include "scan/line_filters.h"
+
+#include <filesystem>
+#include <limits>
+#include <new>
+
+namespace twinsift {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+std::string plainCaption() {
+    std::string c(sAppName);
+    c += ' ';
+    c += sAppVersion;
+    return c;
+}
+
+// The part of a path after its last separator.
+std::string fileNameOf(const std::string& path) {
+    const std::size_t cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+void addStatistic(std::int32_t& counter, std::int64_t amount) {
+    const std::int64_t sum = static_cast<std::int64_t>(counter) + amount;
+    counter = static_cast<std::int32_t>(std::min<std::int64_t>(sum, std::numeric_limits<std::int32_t>::max()));
+}
+
+std::string percentText(std::string_view phase, std::int64_t done, std::int64_t total) {
+    const std::int64_t p = total > 0 ? done * 100 / total : 0;
+    std::string s(phase);
+    s += std::to_string(p);
+    s += '%';
+    return s;
+}
+
+} // namespace
+
+void ScanDriver::closeOffice() {
+    if (office_.ExcelClose) office_.ExcelClose();
+    if (office_.WordClose) office_.WordClose();
+}
+
+void ScanDriver::reset() {
+    port_.setPanelText("status", "");
+    port_.setPanelText("selected", "");
+    port_.setPanelText("line", "");
+    doc_.bDocIsWord = false;
+    doc_.bDocIsExcel = false;
+    port_.setMousePointer(MousePointer::Hourglass);
+    port_.setButtonEnabled(CmdButton::Save, false);
+    port_.setButtonEnabled(CmdButton::Select, false);
+    port_.setButtonEnabled(CmdButton::ShowCopySave, false);
+    view_.clear();
+    port_.clearListViews();
+    doc_.releaseLines();
+    port_.setCaption(plainCaption());
+    closeOffice();
+    port_.setMousePointer(MousePointer::Default);
+}
+
+void ScanDriver::endEarly(int kind) {
+    if (kind == 1) {
+        const std::int32_t n = doc_.lstDuplicates.ListCount();
+        setStatus(n == 0 ? std::string("No duplicate lines found (Interuppted by user)")
+                         : std::to_string(n) + " Duplicate lines found (Interuppted by user)");
+    } else if (kind == 2) {
+        if (port_.panelText("status").empty()) setStatus("File Error!");
+        port_.pumpEvents();
+    } else {
+        setStatus("");
+    }
+    port_.setMousePointer(MousePointer::Default);
+    port_.setButtonVisible(CmdButton::Stop, false);
+    port_.setButtonEnabled(CmdButton::Scan, true);
+    port_.setButtonVisible(CmdButton::Scan, true);
+    port_.setButtonFocus(CmdButton::Scan);
+    port_.setButtonEnabled(CmdButton::About, true);
+    port_.setButtonEnabled(CmdButton::Settings, true);
+    run_.bBusy = false;
+    port_.setCaption(plainCaption());
+    port_.setProgressValue(progressMax_);
+}
+
+// The work of the progress step P once per interval; false ends the command.
+bool ScanDriver::serviceStep(std::int64_t value, std::string_view phaseText, bool loading) {
+    port_.setProgressValue(value);
+    setStatus(phaseText);
+    port_.pumpEvents();
+    if (loading && office_.sOfficeError) {
+        const std::string error = office_.sOfficeError();
+        if (!error.empty()) {
+            port_.messageBox("An error occurred when reading the document..." + std::string(kCrLf) +
+                                 std::string(kCrLf) + error,
+                             MsgIcon::Error, MsgButtons::Ok);
+            if (doc_.bDocIsWord && office_.WordClose) office_.WordClose();
+            if (doc_.bDocIsExcel && office_.ExcelClose) office_.ExcelClose();
+            setStatus("");
+            stop_ = Stop::ReadError;
+            return false;
+        }
+    }
+    if (run_.bCancelRequested) {
+        run_.bCancelRequested = false;
+        if (port_.messageBox("Are you sure you want to stop processing?", MsgIcon::Question, MsgButtons::YesNo) ==
+            MsgResult::Yes) {
+            if (loading) {
+                if (doc_.bDocIsWord && office_.WordClose) office_.WordClose();
+                if (doc_.bDocIsExcel && office_.ExcelClose) office_.ExcelClose();
+            }
+            stop_ = Stop::User;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ScanDriver::chooseFiles(std::vector<std::string>& sOpenFiles) {
+    std::size_t j = 0;
+    // sDroppedFiles ends with one spare empty element.
+    std::size_t dropped = run_.sDroppedFiles.size();
+    if (dropped > 0 && run_.sDroppedFiles.back().empty()) --dropped;
+    for (;;) {
+        std::string path;
+        if (run_.bDropOpen) {
+            if (j < run_.sDroppedFiles.size()) path = run_.sDroppedFiles[j];
+        } else if (!run_.sStartupFile.empty()) {
+            path = run_.sStartupFile;
+            run_.sStartupFile.clear();
+        } else {
+            FileDialogRequest req;
+            req.initialFile = settings_.lastLoadedFile;
+            req.defaultExt = "txt";
+            req.filter = std::string(kOpenFilter);
+            req.filterIndex = 1;
+            req.fileMustExist = true;
+            path = port_.openFileDialog(req);
+        }
+        if (path.empty()) {
+            outcome_ = ScanOutcome::NoFile;
+            return false;
+        }
+        std::error_code ec;
+        const auto p = std::filesystem::u8path(path);
+        if (!std::filesystem::exists(p, ec) || std::filesystem::is_directory(p, ec)) {
+            port_.messageBox("Error: Can't Open File...", MsgIcon::Error, MsgButtons::Ok);
+            outcome_ = ScanOutcome::Refused;
+            return false;
+        }
+        const auto size = std::filesystem::file_size(p, ec);
+        if (!ec && size == 0) {
+            port_.messageBox("File Is Empty! Scan aborted...", MsgIcon::Warning, MsgButtons::Ok);
+            outcome_ = ScanOutcome::Refused;
+            return false;
+        }
+        settings_.lastLoadedFile = path;
+        settings_.lastSavedFile = path;
+        const SourceKind kind = ClassifyFile(path);
+        if (sOpenFiles.size() == 1) {
+            doc_.bDocIsWord = kind == SourceKind::Word;
+            doc_.bDocIsExcel = kind == SourceKind::Excel;
+        } else if (kind != SourceKind::Text) {
+            port_.messageBox("Can't combine textfiles and Word/Excel files! Scan aborted...", MsgIcon::Warning,
+                             MsgButtons::Ok);
+            outcome_ = ScanOutcome::Refused;
+            return false;
+        }
+        sOpenFiles.back() = path;
+        if (doc_.bDocIsWord || doc_.bDocIsExcel) return true;
+        if (run_.bDropOpen) {
+            if (dropped > 0 && j < dropped - 1) {
+                ++j;
+                sOpenFiles.emplace_back();
+                continue;
+            }
+            return true;
+        }
+        if (settings_.bShowMsgAddFiles) {
+            const std::string question = "Add another file?" + std::string(kCrLf) + std::string(kCrLf) +
+                                         "Each added file is appended to the end of the" + std::string(kCrLf) +
+                                         "previous file. Press no to begin scaning added" + std::string(kCrLf) +
+                                         "files for duplicate lines.";
+            if (port_.messageBox(question, MsgIcon::Question, MsgButtons::YesNo) == MsgResult::Yes) {
+                sOpenFiles.emplace_back();
+                continue;
+            }
+        }
+        return true;
+    }
+}
+
+void ScanDriver::cmdScan_Click() {
+    outcome_ = ScanOutcome::NoFile;
+    stop_ = Stop::None;
+    linesScanned_ = dupLines_ = uniqueDups_ = 0;
+    reset();
+    std::vector<std::string> sOpenFiles(1);
+    try {
+        if (!chooseFiles(sOpenFiles)) return;
+        run_.bBusy = true;
+        doc_.resetFiles(sOpenFiles);
+    } catch (...) {
+        run_.bBusy = true;
+        outcome_ = ScanOutcome::ReadError;
+        setStatus("");
+        endEarly(2);
+        return;
+    }
+    try {
+        loadAndScan(sOpenFiles);
+    } catch (...) {
+        // Out of memory or an unreadable source midway: the document is
+        // unusable, the window must come back.
+        outcome_ = ScanOutcome::ReadError;
+        doc_.lstDuplicates.Clear();
+        setStatus("");
+        endEarly(2);
+    }
+}
+
+bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
+    // C. Preparing.
+    run_.bLoadSaveWindow_Cancel = false;
+    run_.sLoadWindow_ExcelFileName = doc_.bDocIsExcel ? sOpenFiles.front() : std::string();
+    const bool ok = port_.showLoadOptions();
+    if (!ok || run_.bLoadSaveWindow_Cancel) {
+        setStatus("Load cancelled...");
+        outcome_ = ScanOutcome::LoadCancelled;
+        endEarly(2);
+        return false;
+    }
+    for (CmdButton b : {CmdButton::About, CmdButton::Save, CmdButton::Select, CmdButton::ShowCopySave,
+                        CmdButton::Scan, CmdButton::Settings})
+        port_.setButtonEnabled(b, false);
+    port_.setMousePointer(MousePointer::ArrowHourglass);
+    setStatus("Loading...");
+    port_.pumpEvents();
+
+    // D. Counting and loading.
+    SourceReader reader(doc_, settings_, office_.lines);
+    const CountResult counted = reader.CountLines();
+    if (!counted.ok) {
+        port_.messageBox(counted.error + std::string(kCrLf) + std::string(kCrLf) + "Scan aborted...", MsgIcon::Error,
+                         MsgButtons::Ok);
+        closeOffice();
+        outcome_ = ScanOutcome::CountFailed;
+        endEarly(3);
+        return false;
+    }
+    run_.bCancelRequested = false;
+    port_.setButtonEnabled(CmdButton::Stop, true);
+    port_.setButtonVisible(CmdButton::Stop, true);
+    port_.setButtonVisible(CmdButton::Scan, false);
+    port_.setButtonFocus(CmdButton::Stop);
+    port_.pumpEvents();
+
+    doc_.lSelectedCount = 0;
+    doc_.releaseLines();
+    view_.clear();
+    port_.clearListViews();
+
+    const std::int64_t T = counted.total;
+    if (settings_.listviewPreviewCutoff > 0 && settings_.listviewPreviewCutoff < T) {
+        doc_.bNoDisplay = true;
+        view_.noticeRow = "Large file loaded - visual display turned off (change in settings)";
+        view_.dupDisplayOption = false;
+        port_.showNoticeRow(view_.noticeRow);
+        port_.setDupViewDisplayOption(false);
+    } else {
+        doc_.bNoDisplay = false;
+        view_.dupDisplayOption = true;
+        port_.setDupViewDisplayOption(true);
+    }
+    const bool display = !doc_.bNoDisplay;
+
+    setProgressRange(0, T);
+    port_.setProgressValue(0);
+    step_ = ProgressStep(doc_.bDocIsWord ? 1 : doc_.bDocIsExcel ? 5 : 50, {});
+    std::int64_t loaded = 0;
+    step_.setService([&](std::int64_t value) {
+        if (display) {
+            view_.showRowCount = static_cast<std::int32_t>(value);
+            port_.showRowsAdded(view_.showRowCount);
+        }
+        return serviceStep(value, percentText("Loading... ", value, T), true);
+    });
+    reader.LoadLines([&](std::string_view) { return step_(++loaded); });
+    if (display) {
+        view_.showRowCount = doc_.lstOriginal.ListCount();
+        view_.showRowColor.assign(static_cast<std::size_t>(view_.showRowCount), -1);
+        port_.showRowsAdded(view_.showRowCount);
+    }
+    if (stop_ == Stop::User) {
+        outcome_ = ScanOutcome::Interrupted;
+        endEarly(1);
+        return false;
+    }
+    if (stop_ == Stop::ReadError) {
+        outcome_ = ScanOutcome::ReadError;
+        endEarly(2);
+        return false;
+    }
+    setStatus("File Loaded!");
+    reader.StripByteOrderMarks([&](std::int32_t index, std::string_view) {
+        if (display) port_.showRowChanged(index);
+    });
+    doc_.bReducedMemory = !doc_.bDocIsWord && !doc_.bDocIsExcel && settings_.preserveMemory == 1;
+
+    // E. Scanning.
+    const std::int64_t N = doc_.lstOriginal.ListCount();
+    setStatus("Finding duplicates...");
+    setProgressRange(0, N);
+    port_.setProgressValue(0);
+    const LineFilters filters(settings_, doc_.codec, bRegExpAvailable_);
+    step_.setService([&](std::int64_t i) { return serviceStep(i, percentText("Finding duplicates... ", i, N), false); });
+    DuplicateScan scan = FindDuplicates(doc_, filters, settings_, step_);
+    if (scan.bStopped) {
+        outcome_ = ScanOutcome::Interrupted;
+        endEarly(1);
+        return false;
+    }
+    port_.setMousePointer(MousePointer::Hourglass);
+    port_.setProgressValue(progressMax_);
+    port_.setButtonEnabled(CmdButton::Stop, false);
+    port_.pumpEvents();
+    if (doc_.bReducedMemory) {
+        // The upper view keeps showing the lines it was given.
+        if (display) view_.keptLines = std::move(doc_.lstOriginal);
+        doc_.lstOriginal = clsListEmu();
+    }
+    std::int32_t S = 0;
+    if (doc_.lstDuplicates.ListCount() > 1 || scan.sEmptyLines.size() > 1) {
+        if (doc_.lstDuplicates.ListCount() > 0) {
+            // The entries come out of the scan in the order the text sort
+            // gives; only the status is left to show.
+            setStatus("Sorting duplicates...");
+            port_.pumpEvents();
+        }
+        S = doc_.lstDuplicates.ListCount();
+        AppendEmptyLineGroup(doc_, scan);
+    }
+
+    // F. Displaying and finishing the entries.
+    const std::int32_t count = doc_.lstDuplicates.ListCount();
+    const std::int32_t W = scan.W;
+    const bool colours = settings_.iDisplayColors == 1;
+    setStatus("Displaying duplicates...");
+    port_.pumpEvents();
+    port_.setButtonEnabled(CmdButton::Stop, true);
+    setProgressRange(0, static_cast<std::int64_t>(count) - 1);
+    step_.setInterval(100);
+    step_.resetBatch();
+    port_.setMousePointer(MousePointer::ArrowHourglass);
+    std::int32_t colour = -1;
+    std::string previousPrefix;
+    if (display) view_.dupRows.reserve(static_cast<std::size_t>(count));
+    step_.setService([&](std::int64_t k) {
+        if (display) port_.dupRowsAdded(static_cast<std::int32_t>(view_.dupRows.size()));
+        return serviceStep(k, percentText("Displaying duplicates... ", k, static_cast<std::int64_t>(count) - 1),
+                           false);
+    });
+    for (std::int32_t k = 0; k < count; ++k) {
+        const std::string_view entry = doc_.lstDuplicates.ListView(k);
+        std::int32_t L = 0;
+        if (display) {
+            const std::string_view prefix = entry.substr(0, static_cast<std::size_t>(W));
+            for (char c : entry.substr(static_cast<std::size_t>(W) + 1, static_cast<std::size_t>(W)))
+                L = L * 10 + (c - '0');
+            if (prefix != previousPrefix && k <= S) colour = colour == 5 ? 0 : colour + 1;
+            view_.dupRows.push_back(ResultsView::DupRow{k, L, static_cast<std::int8_t>(colours ? colour : -1)});
+            previousPrefix.assign(prefix);
+        }
+        doc_.lstDuplicates.List(k, entry.substr(static_cast<std::size_t>(W)));
+        if (display && colours && L > 0 && L <= static_cast<std::int32_t>(view_.showRowColor.size()))
+            view_.showRowColor[static_cast<std::size_t>(L - 1)] = static_cast<std::int8_t>(colour);
+        if (!step_(k)) {
+            if (display) port_.dupRowsAdded(static_cast<std::int32_t>(view_.dupRows.size()));
+            outcome_ = ScanOutcome::Interrupted;
+            endEarly(1);
+            return false;
+        }
+    }
+    if (display) port_.dupRowsAdded(static_cast<std::int32_t>(view_.dupRows.size()));
+
+    // G. Completion.
+    if (count == 0)
+        setStatus("No duplicate lines found...");
+    else
+        setStatus("Scanned " + std::to_string(N) + " lines: Found " + std::to_string(count) +
+                  " duplicate lines with " + std::to_string(scan.lUniqueDups) + " unique duplicates!");
+    port_.setProgressValue(progressMax_);
+    addStatistic(settings_.statFilesOpened, static_cast<std::int64_t>(doc_.fileCount()));
+    addStatistic(settings_.statLinesScanned, N);
+    addStatistic(settings_.statDupsFound, count);
+    addStatistic(settings_.statUniqueDupsFound, scan.lUniqueDups);
+    port_.setButtonEnabled(CmdButton::About, true);
+    if (count > 0) {
+        port_.setButtonEnabled(CmdButton::Select, true);
+        port_.setButtonEnabled(CmdButton::ShowCopySave, true);
+    }
+    if (N > 0) port_.setButtonEnabled(CmdButton::Save, true);
+    port_.setButtonEnabled(CmdButton::Settings, true);
+    port_.setMousePointer(MousePointer::Default);
+    port_.setButtonVisible(CmdButton::Stop, false);
+    port_.setButtonEnabled(CmdButton::Scan, true);
+    port_.setButtonVisible(CmdButton::Scan, true);
+    port_.setButtonFocus(CmdButton::Scan);
+    if (!view_.noticeRow.empty() || view_.showRowCount > 0 || !view_.dupRows.empty()) port_.unselectViewRows();
+    run_.bBusy = false;
+    port_.refreshButtonBar();
+    port_.refreshViews();
+    std::string caption = plainCaption() + " - [";
+    for (std::size_t f = 0; f < doc_.fileCount(); ++f) {
+        if (f > 0) caption += ", ";
+        caption += fileNameOf(doc_.sSourceFiles[f]);
+    }
+    caption += ']';
+    port_.setCaption(caption);
+
+    linesScanned_ = N;
+    dupLines_ = count;
+    uniqueDups_ = scan.lUniqueDups;
+    outcome_ = ScanOutcome::Completed;
+    return true;
+}
+
+} // namespace twinsift
