@@ -1,60 +1,334 @@
 #include "cli/cli_app.h"
 
+#include "cli/cli_port.h"
+#include "results/frequency.h"
 #include "scan/document.h"
+#include "scan/patterns.h"
+#include "scan/results_view.h"
+#include "scan/scan_driver.h"
 #include "scan/source_reader.h"
 #include "settings/settings_values.h"
 
+#include <charconv>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <iostream>
 #include <ostream>
 #include <string_view>
+
+#ifdef _WIN32
+#include <io.h>
+#define TWINSIFT_ISATTY _isatty
+#define TWINSIFT_STDERR_FD 2
+#else
+#include <unistd.h>
+#define TWINSIFT_ISATTY isatty
+#define TWINSIFT_STDERR_FD STDERR_FILENO
+#endif
 
 namespace twinsift::cli {
 
 namespace {
 
-constexpr std::string_view kUsage =
-    "Usage: twinsift-cli [OPTIONS] FILE...\n"
-    "\n"
-    "Loads FILE(s) as one document, the way the desktop program opens them.\n"
-    "\n"
-    "Options:\n"
-    "  --count        load the files and print how many lines the program sees\n"
-    "  -h, --help     show this help\n";
-
 struct Options {
+    SettingsValues settings = SettingsValues::Defaults();
     bool count = false;
+    bool list = false;
+    bool lines = false;
+    bool frequency = false;
+    bool quiet = false;
     std::vector<std::string> files;
 };
+
+// A usage error text, or empty.
+using Apply = std::function<std::string(Options&, const std::string&)>;
+
+struct OptionSpec {
+    std::string_view name;
+    std::string_view valueName; // empty: the option takes no value
+    std::string_view help;
+    Apply apply;
+};
+
+std::string parseInt16(const std::string& text, std::string_view option, std::int16_t& out) {
+    int value = 0;
+    const char* begin = text.data();
+    const char* end = text.data() + text.size();
+    if (begin != end && *begin == '+') ++begin;
+    const auto r = std::from_chars(begin, end, value);
+    if (text.empty() || r.ec != std::errc() || r.ptr != end || value < -32768 || value > 32767)
+        return "--" + std::string(option) + " needs a whole number from -32768 to 32767, not '" + text + "'";
+    out = static_cast<std::int16_t>(value);
+    return {};
+}
+
+Apply flag(std::function<void(Options&)> f) {
+    return [f = std::move(f)](Options& o, const std::string&) {
+        f(o);
+        return std::string();
+    };
+}
+
+Apply text(std::function<void(Options&, const std::string&)> f) {
+    return [f = std::move(f)](Options& o, const std::string& v) {
+        f(o, v);
+        return std::string();
+    };
+}
+
+// Every option in one table: adding one is adding a row.
+const std::vector<OptionSpec>& optionTable() {
+    static const std::vector<OptionSpec> table = {
+        // What to print.
+        {"list", "", "print every duplicate entry as the lower list shows it (the default)",
+         flag([](Options& o) { o.list = true; })},
+        {"lines", "", "print every loaded line as the program holds it",
+         flag([](Options& o) { o.lines = true; })},
+        {"frequency", "", "print each duplicate with its count, most frequent first",
+         flag([](Options& o) { o.frequency = true; })},
+        {"count", "", "only load the files and print how many lines the program sees",
+         flag([](Options& o) { o.count = true; })},
+        {"quiet", "", "show no progress", flag([](Options& o) { o.quiet = true; })},
+        // Load options.
+        {"keep-whitespace", "", "compare lines with their surrounding whitespace",
+         flag([](Options& o) { o.settings.Load_RemoveWhitespaces = 0; })},
+        {"case-sensitive", "", "compare lines case-sensitively",
+         flag([](Options& o) { o.settings.Load_CaseSensitive = 1; })},
+        {"report-empty-lines", "", "report empty lines as one more group",
+         flag([](Options& o) { o.settings.Load_IgnoreEmptyLines = 0; })},
+        {"skip-chars", "N", "ignore the first N characters of each line",
+         [](Options& o, const std::string& v) {
+             o.settings.Load_ChkStartPos = 1;
+             return parseInt16(v, "skip-chars", o.settings.Load_StartPos);
+         }},
+        {"skip-until", "STR", "ignore everything before STR (case-insensitive)",
+         text([](Options& o, const std::string& v) {
+             o.settings.Load_ChkStartAfterStr = 1;
+             o.settings.Load_StartAfterStr = v;
+         })},
+        {"max-chars", "N", "compare at most N characters",
+         [](Options& o, const std::string& v) {
+             o.settings.Load_ChkIncludeNumChars = 1;
+             return parseInt16(v, "max-chars", o.settings.Load_IncludeNumChars);
+         }},
+        {"cut-at", "STR", "ignore STR and everything after it (case-insensitive)",
+         text([](Options& o, const std::string& v) {
+             o.settings.Load_ChkIncludeUntilStr = 1;
+             o.settings.Load_IncludeUntilStr = v;
+         })},
+        {"key-pattern", "PAT", "compare only the part of a line that matches the wildcard pattern PAT",
+         text([](Options& o, const std::string& v) {
+             o.settings.Load_ChkAdvancedFilter = 1;
+             o.settings.Load_TxtProcessFilter = v;
+         })},
+        {"key-regex", "", "--key-pattern is a regular expression",
+         flag([](Options& o) { o.settings.Load_ChkProcessRegExp = 1; })},
+        {"key-case-sensitive", "", "--key-pattern matches case-sensitively",
+         flag([](Options& o) { o.settings.Load_ChkProcessCase = 1; })},
+        {"include", "PAT", "scan only lines containing the wildcard pattern PAT",
+         text([](Options& o, const std::string& v) {
+             o.settings.Load_chkInclude = 1;
+             o.settings.Load_txtInclude = v;
+         })},
+        {"include-regex", "", "--include is a regular expression",
+         flag([](Options& o) { o.settings.Load_chkIncludeRegExp = 1; })},
+        {"include-case-sensitive", "", "--include matches case-sensitively",
+         flag([](Options& o) { o.settings.Load_chkIncludeCase = 1; })},
+        {"exclude", "PAT", "leave out lines containing the wildcard pattern PAT",
+         text([](Options& o, const std::string& v) {
+             o.settings.Load_chkExclude = 1;
+             o.settings.Load_txtExclude = v;
+         })},
+        {"exclude-regex", "", "--exclude is a regular expression",
+         flag([](Options& o) { o.settings.Load_chkExcludeRegExp = 1; })},
+        {"exclude-case-sensitive", "", "--exclude matches case-sensitively",
+         flag([](Options& o) { o.settings.Load_chkExcludeCase = 1; })},
+        {"no-nbsp-conversion", "", "keep no-break spaces as they are",
+         flag([](Options& o) { o.settings.bConvertNBSPToSpace = false; })},
+    };
+    return table;
+}
+
+std::string usage() {
+    std::string u =
+        "Usage: twinsift-cli [OPTIONS] FILE...\n"
+        "\n"
+        "Loads FILE(s) as one document, the way the desktop program opens them\n"
+        "(several text files are appended in order), finds the duplicate lines and\n"
+        "prints them.\n"
+        "\n"
+        "Options:\n";
+    for (const OptionSpec& s : optionTable()) {
+        std::string left = "  --";
+        left += s.name;
+        if (!s.valueName.empty()) left += " " + std::string(s.valueName);
+        if (left.size() < 26) left.resize(26, ' ');
+        else left += "  ";
+        u += left + std::string(s.help) + "\n";
+    }
+    u += "  -h, --help                show this help\n";
+    return u;
+}
 
 // Returns an error text for a usage error, empty on success.
 std::string parse(const std::vector<std::string>& args, Options& o, bool& help) {
     bool endOfOptions = false;
-    for (const auto& a : args) {
-        if (!endOfOptions && a == "--") {
-            endOfOptions = true;
-        } else if (!endOfOptions && (a == "-h" || a == "--help")) {
-            help = true;
-        } else if (!endOfOptions && a == "--count") {
-            o.count = true;
-        } else if (!endOfOptions && a.size() > 1 && a[0] == '-') {
-            return "unknown option: " + a;
-        } else {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (endOfOptions || a.size() < 2 || a[0] != '-') {
             o.files.push_back(a);
+            continue;
         }
+        if (a == "--") {
+            endOfOptions = true;
+            continue;
+        }
+        if (a == "-h" || a == "--help") {
+            help = true;
+            continue;
+        }
+        if (a.rfind("--", 0) != 0) return "unknown option: " + a;
+        std::string name = a.substr(2), value;
+        bool hasValue = false;
+        if (const std::size_t eq = name.find('='); eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name.resize(eq);
+            hasValue = true;
+        }
+        const OptionSpec* spec = nullptr;
+        for (const OptionSpec& s : optionTable())
+            if (s.name == name) spec = &s;
+        if (!spec) return "unknown option: " + a;
+        if (spec->valueName.empty()) {
+            if (hasValue) return "--" + name + " takes no value";
+        } else if (!hasValue) {
+            if (i + 1 >= args.size()) return "--" + name + " needs a value";
+            value = args[++i];
+        }
+        if (std::string e = spec->apply(o, value); !e.empty()) return e;
     }
     if (!help && o.files.empty()) return "no file given";
     return {};
 }
 
-// The Open command's checks of one chosen file; empty when it may be loaded.
-std::string checkFile(const std::string& path, bool first, SourceKind& kind) {
-    std::error_code ec;
-    const auto p = std::filesystem::u8path(path);
-    if (!std::filesystem::exists(p, ec) || std::filesystem::is_directory(p, ec)) return "Error: Can't Open File...";
-    if (std::filesystem::file_size(p, ec) == 0 && !ec) return "File Is Empty! Scan aborted...";
-    kind = ClassifyFile(path);
-    if (!first && kind != SourceKind::Text) return "Can't combine textfiles and Word/Excel files! Scan aborted...";
-    return {};
+// Output in large blocks: millions of lines must not cost a call each.
+class BlockWriter {
+public:
+    explicit BlockWriter(std::ostream& out) : out_(out) { buf_.reserve(kBlock + 4096); }
+    ~BlockWriter() { flush(); }
+    void line(std::string_view text) {
+        buf_.append(text);
+        buf_.push_back('\n');
+        if (buf_.size() >= kBlock) flush();
+    }
+    void flush() {
+        if (!buf_.empty()) out_.write(buf_.data(), static_cast<std::streamsize>(buf_.size()));
+        buf_.clear();
+    }
+
+private:
+    static constexpr std::size_t kBlock = 1 << 20;
+    std::ostream& out_;
+    std::string buf_;
+};
+
+// Everything one run works on.
+struct Session {
+    LoadedDocument doc;
+    RunState run;
+    ResultsView view;
+};
+
+// The Office documents' line source; none is built into this command yet, so
+// such documents end with the adapter's initialisation error.
+OfficeSession officeSession(Session&) { return {}; }
+
+// --count: the load alone, without the scan.
+int loadOnly(Options& o, Session& s, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> chosen;
+    for (std::size_t i = 0; i < o.files.size(); ++i) {
+        const std::string& path = o.files[i];
+        std::error_code ec;
+        const auto p = std::filesystem::u8path(path);
+        if (!std::filesystem::exists(p, ec) || std::filesystem::is_directory(p, ec)) {
+            err << "Error: Can't Open File...\n";
+            return 1;
+        }
+        if (std::filesystem::file_size(p, ec) == 0 && !ec) {
+            err << "File Is Empty! Scan aborted...\n";
+            return 1;
+        }
+        const SourceKind kind = ClassifyFile(path);
+        if (i == 0) {
+            s.doc.bDocIsWord = kind == SourceKind::Word;
+            s.doc.bDocIsExcel = kind == SourceKind::Excel;
+        } else if (kind != SourceKind::Text) {
+            err << "Can't combine textfiles and Word/Excel files! Scan aborted...\n";
+            return 1;
+        }
+        chosen.push_back(path);
+        if (kind != SourceKind::Text) break; // such a document is always a single file
+    }
+    s.doc.resetFiles(chosen);
+    OfficeSession office = officeSession(s);
+    SourceReader reader(s.doc, o.settings, office.lines);
+    const CountResult c = reader.CountLines();
+    if (!c.ok) {
+        err << c.error << "\n\nScan aborted...\n";
+        return 1;
+    }
+    reader.LoadLines([](std::string_view) { return true; });
+    reader.StripByteOrderMarks();
+    out << "Loaded " << s.doc.lstOriginal.ListCount() << " lines from " << s.doc.fileCount() << " files\n";
+    return 0;
+}
+
+// The one place the document is loaded and scanned: the Open command, given
+// the files as if they had been dropped on the window (no questions asked).
+int loadAndScan(Options& o, Session& s, std::ostream& err, bool progress) {
+    s.run.sDroppedFiles = o.files;
+    s.run.sDroppedFiles.emplace_back();
+    s.run.bDropOpen = true;
+    CliPort port(err, progress);
+    ScanDriver driver(s.doc, o.settings, s.run, port, s.view);
+    driver.setOffice(officeSession(s));
+    driver.setRegExpAvailable(InitRegExp());
+    driver.cmdScan_Click();
+    s.run.bDropOpen = false;
+    port.endProgress();
+    if (driver.outcome() != ScanOutcome::Completed) {
+        const std::string status = port.panelText("status");
+        if (!status.empty()) err << status << '\n';
+        return 1;
+    }
+    err << port.panelText("status") << '\n';
+    return 0;
+}
+
+// The one place output is produced.
+void produceOutput(const Options& o, Session& s, std::ostream& out) {
+    BlockWriter w(out);
+    if (o.lines) {
+        const clsListEmu& lines = s.doc.lstOriginal;
+        for (std::int32_t i = 0; i < lines.ListCount(); ++i) w.line(lines.ListView(i));
+    }
+    if (o.list) {
+        const clsListEmu& dups = s.doc.lstDuplicates;
+        for (std::int32_t i = 0; i < dups.ListCount(); ++i) w.line(dups.ListView(i));
+    }
+    if (o.frequency) {
+        FrequencyList freq;
+        freq.Calculate(s.doc.lstDuplicates, o.settings.Load_CaseSensitive == 1, s.doc.codec);
+        for (const FrequencyRow& r : freq.rows()) {
+            std::string row = std::to_string(r.count);
+            row += "\t\t";
+            row += r.line;
+            w.line(row);
+        }
+    }
+    w.flush();
+    out.flush();
 }
 
 } // namespace
@@ -63,42 +337,19 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     Options o;
     bool help = false;
     if (std::string e = parse(args, o, help); !e.empty()) {
-        err << "twinsift-cli: " << e << "\n" << kUsage;
+        err << "twinsift-cli: " << e << "\n" << usage();
         return 2;
     }
     if (help) {
-        out << kUsage;
+        out << usage();
         return 0;
     }
-
-    SettingsValues settings = SettingsValues::Defaults();
-    LoadedDocument doc;
-    std::vector<std::string> chosen;
-    for (std::size_t i = 0; i < o.files.size(); ++i) {
-        SourceKind kind = SourceKind::Text;
-        if (std::string e = checkFile(o.files[i], i == 0, kind); !e.empty()) {
-            err << e << "\n";
-            return 1;
-        }
-        if (i == 0) {
-            doc.bDocIsWord = kind == SourceKind::Word;
-            doc.bDocIsExcel = kind == SourceKind::Excel;
-        }
-        chosen.push_back(o.files[i]);
-        if (kind != SourceKind::Text) break; // such a document is always a single file
-    }
-    doc.resetFiles(chosen);
-
-    SourceReader reader(doc, settings);
-    const CountResult c = reader.CountLines();
-    if (!c.ok) {
-        err << c.error << "\n\nScan aborted...\n";
-        return 1;
-    }
-    reader.LoadLines([](std::string_view) { return true; });
-    reader.StripByteOrderMarks();
-
-    out << "Loaded " << doc.lstOriginal.ListCount() << " lines from " << doc.fileCount() << " files\n";
+    Session s;
+    if (o.count) return loadOnly(o, s, out, err);
+    if (!o.lines && !o.frequency) o.list = true;
+    const bool progress = !o.quiet && &err == &std::cerr && TWINSIFT_ISATTY(TWINSIFT_STDERR_FD);
+    if (const int status = loadAndScan(o, s, err, progress); status != 0) return status;
+    produceOutput(o, s, out);
     return 0;
 }
 
