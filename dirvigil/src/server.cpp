@@ -12,6 +12,7 @@
 #include <new>
 
 #ifdef _WIN32
+#include <olectl.h>
 #define DV_EXPORT extern "C"
 #define DV_CALL STDAPICALLTYPE
 #else
