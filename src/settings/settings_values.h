@@ -185,4 +185,13 @@ void forEachSetting(Values& v, F&& f) {
 // Number of settings keys.
 inline constexpr int kSettingCount = 69;
 
+// Adds to a usage counter. A counter that would pass the 32-bit range stays at
+// its limit instead of wrapping into a negative count.
+inline std::int32_t addToCounter(std::int32_t counter, std::int64_t amount) noexcept {
+    const std::int64_t sum = static_cast<std::int64_t>(counter) + amount;
+    if (sum > INT32_MAX) return INT32_MAX;
+    if (sum < INT32_MIN) return INT32_MIN;
+    return static_cast<std::int32_t>(sum);
+}
+
 } // namespace twinsift
