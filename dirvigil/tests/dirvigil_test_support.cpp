@@ -11,14 +11,19 @@
 namespace dvtest {
 namespace {
 
+std::filesystem::path makeTempFolder(const char* prefix)
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / prefix).string() + "-XXXXXX";
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder");
+    return pattern;
+}
+
 // Every test process registers into its own registry file, never the user's.
 class PrivateRegistry : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        char pattern[] = "/tmp/dirvigil-registry-XXXXXX";
-        if (!mkdtemp(pattern)) throw std::runtime_error("no temporary folder");
-        folder_ = pattern;
+        folder_ = makeTempFolder("dirvigil-registry");
         setenv("PLATRT_REGISTRY", (folder_ / "registry").c_str(), 1);
     }
     void TearDown() override
@@ -67,9 +72,7 @@ const Server& server()
 
 TempFolder::TempFolder()
 {
-    char pattern[] = "/tmp/dirvigil-test-XXXXXX";
-    if (!mkdtemp(pattern)) throw std::runtime_error("no temporary folder");
-    path_ = pattern;
+    path_ = makeTempFolder("dirvigil-test");
 }
 
 TempFolder::~TempFolder()
