@@ -1,0 +1,184 @@
+#include "scan/duplicate_finder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <random>
+
+using namespace twinsift;
+
+namespace {
+
+struct Scan {
+    LoadedDocument doc;
+    DuplicateScan result;
+    std::vector<std::string> entries() const {
+        std::vector<std::string> e;
+        for (std::int32_t i = 0; i < doc.lstDuplicates.ListCount(); ++i) e.push_back(doc.lstDuplicates.List(i));
+        return e;
+    }
+};
+
+Scan scan(const std::vector<std::string>& lines, const SettingsValues& s = SettingsValues::Defaults(),
+          Codec codec = Codec::Utf8, ProgressStep* step = nullptr) {
+    Scan r;
+    r.doc.codec = codec;
+    for (const auto& l : lines) r.doc.lstOriginal.AddItem(l);
+    LineFilters filters(s, codec);
+    ProgressStep none(50, {});
+    r.result = FindDuplicates(r.doc, filters, s, step ? *step : none);
+    AppendEmptyLineGroup(r.doc, r.result);
+    return r;
+}
+
+using Entries = std::vector<std::string>;
+
+} // namespace
+
+TEST(FindDuplicates, GroupsFollowTheirFirstLinesAndMembersTheirLineOrder) {
+    auto r = scan({"b", "a", "b", "a", "b"});
+    EXPECT_EQ(r.entries(), (Entries{"0[1]   b", "0[3]   b", "0[5]   b", "1[2]   a", "1[4]   a"}));
+    EXPECT_EQ(r.result.lUniqueDups, 2);
+    EXPECT_EQ(r.result.W, 1);
+}
+
+TEST(FindDuplicates, PadsNumbersToTheDigitsOfTheLineCount) {
+    std::vector<std::string> ten = {"u0", "u1", "dup", "u3", "u4", "dup", "u6", "u7", "u8", "dup"};
+    auto r = scan(ten);
+    EXPECT_EQ(r.entries(), (Entries{"02[03]   dup", "02[06]   dup", "02[10]   dup"}));
+
+    std::vector<std::string> nine(ten.begin(), ten.end() - 1);
+    nine[8] = "u0";
+    r = scan(nine);
+    EXPECT_EQ(r.entries(), (Entries{"0[1]   u0", "0[9]   u0", "2[3]   dup", "2[6]   dup"}));
+}
+
+TEST(FindDuplicates, CaseRuleAndTheTextOfEachMember) {
+    auto r = scan({"Apple", "x", "APPLE", "apple"});
+    EXPECT_EQ(r.entries(), (Entries{"0[1]   Apple", "0[3]   APPLE", "0[4]   apple"}));
+    EXPECT_FALSE(r.doc.bScanCaseSensitive);
+
+    SettingsValues cs = SettingsValues::Defaults();
+    cs.Load_CaseSensitive = 1;
+    r = scan({"Apple", "APPLE"}, cs);
+    EXPECT_TRUE(r.entries().empty());
+    EXPECT_TRUE(r.doc.bScanCaseSensitive);
+
+    // Non-ASCII letters fold by the codec in both codecs.
+    r = scan({"caf\xC3\xA9", "CAF\xC3\x89"});
+    EXPECT_EQ(r.result.lUniqueDups, 1);
+    r = scan({"caf\xE9", "CAF\xC9", "\x9A", "\x8A"}, SettingsValues::Defaults(), Codec::Windows1252);
+    EXPECT_EQ(r.entries(), (Entries{"0[1]   caf\xE9", "0[2]   CAF\xC9", "2[3]   \x9A", "2[4]   \x8A"}));
+}
+
+TEST(FindDuplicates, KeysComeFromTheFilters) {
+    SettingsValues s = SettingsValues::Defaults();
+    s.Load_ChkStartAfterStr = 1;
+    s.Load_StartAfterStr = "=";
+    auto r = scan({"a=1", " b=1 ", "c=2", "no sign"}, s);
+    EXPECT_EQ(r.entries(), (Entries{"0[1]   =1", "0[2]   =1"}));
+
+    // A line the include filter turns away is neither keyed nor empty.
+    s = SettingsValues::Defaults();
+    s.Load_chkExclude = 1;
+    s.Load_txtExclude = "skip";
+    s.Load_IgnoreEmptyLines = 0;
+    r = scan({"x", "x skip", "x", "", "skip"}, s);
+    EXPECT_EQ(r.entries(), (Entries{"0[1]   x", "0[3]   x"}));
+    EXPECT_EQ(r.result.sEmptyLines, (std::vector<std::int32_t>{3}));
+}
+
+TEST(FindDuplicates, EmptyLineGroup) {
+    SettingsValues s = SettingsValues::Defaults();
+    s.Load_IgnoreEmptyLines = 0;
+    auto r = scan({"", "  ", "\t"}, s);
+    EXPECT_EQ(r.entries(), (Entries{"0[1]   ", "1[2]   ", "2[3]   "}));
+    EXPECT_EQ(r.result.lUniqueDups, 1);
+
+    r = scan({"", "a", "a"}, s); // a single empty line is not reported
+    EXPECT_EQ(r.entries(), (Entries{"1[2]   a", "1[3]   a"}));
+    EXPECT_EQ(r.result.lUniqueDups, 1);
+
+    r = scan({"", "b", "", "b"}, s); // after every other group
+    EXPECT_EQ(r.entries(), (Entries{"1[2]   b", "1[4]   b", "0[1]   ", "2[3]   "}));
+    EXPECT_EQ(r.result.lUniqueDups, 2);
+
+    r = scan({"", "", ""}); // ignored by default
+    EXPECT_TRUE(r.entries().empty());
+    EXPECT_EQ(r.result.lUniqueDups, 0);
+}
+
+TEST(FindDuplicates, OrderEqualsTheListSortOfTheScanTimeEntries) {
+    // Random lines with many repeats, long enough for three-digit numbers.
+    std::mt19937 rng(7);
+    std::vector<std::string> lines;
+    const char* words[] = {"Alpha", "alpha", "beta", "BETA ", " gamma", "delta", "", "z", "Z", "\xC3\xA9t\xC3\xA9",
+                           "\xC3\x89T\xC3\x89"};
+    for (int i = 0; i < 700; ++i) lines.push_back(words[rng() % 11] + std::string(rng() % 3 == 0 ? "1" : ""));
+    for (int cs = 0; cs < 2; ++cs) {
+        SettingsValues s = SettingsValues::Defaults();
+        s.Load_CaseSensitive = static_cast<std::int16_t>(cs);
+        auto r = scan(lines, s);
+
+        // The dictionary walk the entries are defined by, then the list's text sort.
+        LoadedDocument found;
+        std::map<std::string, std::string> dicFirstLine, dicFirstText;
+        LineFilters f(s, Codec::Utf8);
+        auto pad = [](std::size_t x) {
+            char b[24];
+            std::snprintf(b, sizeof b, "%03zu", x);
+            return std::string(b);
+        };
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const std::string k = f.PreprocessLine(lines[i], true);
+            if (k.empty()) continue;
+            const std::string dk = cs ? k : toUpper(k, Codec::Utf8);
+            auto it = dicFirstLine.find(dk);
+            if (it == dicFirstLine.end()) {
+                dicFirstLine[dk] = "@" + std::to_string(i);
+                dicFirstText["@" + std::to_string(i)] = k;
+                continue;
+            }
+            std::string v = it->second;
+            if (v[0] == '@') {
+                const std::size_t first = std::stoul(v.substr(1));
+                found.lstDuplicates.AddItem(pad(first) + "[" + pad(first + 1) + "]   " + dicFirstText[v]);
+                v = it->second = pad(first);
+            }
+            found.lstDuplicates.AddItem(v + "[" + pad(i + 1) + "]   " + k);
+        }
+        found.lstDuplicates.ShellSort(Collation(Codec::Utf8));
+        ASSERT_EQ(found.lstDuplicates.ListCount(), r.doc.lstDuplicates.ListCount()) << "cs=" << cs;
+        for (std::int32_t e = 0; e < found.lstDuplicates.ListCount(); ++e)
+            ASSERT_EQ(found.lstDuplicates.List(e), r.doc.lstDuplicates.List(e)) << "entry " << e << " cs=" << cs;
+    }
+}
+
+TEST(FindDuplicates, ProgressStepRunsAfterEveryLineAndCanStopTheScan) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 200; ++i) lines.push_back(i % 2 ? "odd" : "even");
+    std::vector<std::int64_t> serviced;
+    ProgressStep step(50, [&](std::int64_t i) {
+        serviced.push_back(i);
+        return true;
+    });
+    auto r = scan(lines, SettingsValues::Defaults(), Codec::Utf8, &step);
+    EXPECT_EQ(serviced, (std::vector<std::int64_t>{50, 100, 150}));
+    EXPECT_FALSE(r.result.bStopped);
+    EXPECT_EQ(r.doc.lstDuplicates.ListCount(), 200);
+
+    // Stopped at line index 100: the entries found so far, in finding order.
+    ProgressStep stopper(50, [&](std::int64_t i) { return i < 100; });
+    r = scan({"a", "b", "a", "c", "b", "a"}, SettingsValues::Defaults(), Codec::Utf8, nullptr);
+    ASSERT_EQ(r.doc.lstDuplicates.ListCount(), 5);
+    r = scan(lines, SettingsValues::Defaults(), Codec::Utf8, &stopper);
+    EXPECT_TRUE(r.result.bStopped);
+    ASSERT_EQ(r.doc.lstDuplicates.ListCount(), 101);
+    EXPECT_EQ(r.doc.lstDuplicates.List(0), "000[001]   even");
+    EXPECT_EQ(r.doc.lstDuplicates.List(1), "000[003]   even");
+    EXPECT_EQ(r.doc.lstDuplicates.List(2), "001[002]   odd");
+    EXPECT_EQ(r.doc.lstDuplicates.List(3), "001[004]   odd");
+    EXPECT_EQ(r.doc.lstDuplicates.List(100), "000[101]   even");
+    EXPECT_EQ(r.result.lUniqueDups, 2);
+}
