@@ -26,6 +26,10 @@ struct ExcelWorkbook::Sheet {
     std::vector<Slot> slots;  // .ods: row elements with their repeat counts
 
     UsedRange used;
+    struct Area {
+        int c1, r1, c2, r2;
+    };
+    std::vector<Area> merged; // .xlsx: merged areas, whose covered cells read empty
     RowDeletions deleted;
     bool dirty = false;
 };
@@ -224,8 +228,10 @@ bool ExcelWorkbook::openOoxml(const std::string& mainPart) {
         }
         for (pugi::xml_node m : childLocal(s->doc.document_element(), "mergeCells").children()) {
             int c1, r1, c2, r2;
-            if (parseRange(m.attribute("ref").value(), c1, r1, c2, r2))
+            if (parseRange(m.attribute("ref").value(), c1, r1, c2, r2)) {
                 extend(s->used, any, std::min(r1, r2), std::min(c1, c2), std::max(r1, r2), std::max(c1, c2));
+                s->merged.push_back({std::min(c1, c2), std::min(r1, r2), std::max(c1, c2), std::max(r1, r2)});
+            }
         }
         sheets_.push_back(std::move(s));
     }
@@ -346,6 +352,9 @@ std::string ExcelWorkbook::cellText(int k, int row, int column) const {
     if (k < 0 || k >= sheetCount()) return {};
     const Sheet& s = *sheets_[static_cast<std::size_t>(k)];
     if (format_ == PackageFormat::Ooxml) {
+        for (const Sheet::Area& a : s.merged)
+            if (row >= a.r1 && row <= a.r2 && column >= a.c1 && column <= a.c2 && (row != a.r1 || column != a.c1))
+                return {};
         const pugi::xml_node c = findOoxmlCell(s.rowNodes, row, column);
         return c ? ooxmlCellText(s, c) : std::string();
     }

@@ -79,10 +79,10 @@ void appendOoxmlRun(pugi::xml_node p, const std::string& w, const pugi::xml_node
         if (piece.empty()) return;
         pugi::xml_node t = run.append_child((w + "t").c_str());
         t.append_attribute("xml:space") = "preserve";
-        t.text().set(piece.c_str());
+        t.text().set(xmlSafe(piece).c_str());
         piece.clear();
     };
-    for (char ch : xmlSafe(text)) {
+    for (char ch : text) {
         if (ch == '\t') {
             flush();
             run.append_child((w + "tab").c_str());
@@ -152,10 +152,10 @@ void appendOdfText(pugi::xml_node into, const std::string& t, std::string_view t
     bool atStart = true;
     auto flush = [&] {
         if (piece.empty()) return;
-        into.append_child(pugi::node_pcdata).set_value(piece.c_str());
+        into.append_child(pugi::node_pcdata).set_value(xmlSafe(piece).c_str());
         piece.clear();
     };
-    const std::string safe = xmlSafe(text);
+    const std::string_view safe = text;
     for (std::size_t i = 0; i < safe.size();) {
         const char ch = safe[i];
         if (ch == ' ') {
