@@ -1,6 +1,7 @@
 #include "cli/cli_app.h"
 
 #include "cli/cli_port.h"
+#include "cli/cli_save.h"
 #include "results/frequency.h"
 #include "scan/document.h"
 #include "scan/patterns.h"
@@ -38,6 +39,7 @@ struct Options {
     bool lines = false;
     bool frequency = false;
     bool quiet = false;
+    SaveRequest save; // selection, save and export steps
     std::vector<std::string> files;
 };
 
@@ -146,6 +148,60 @@ const std::vector<OptionSpec>& optionTable() {
          flag([](Options& o) { o.settings.Load_chkExcludeCase = 1; })},
         {"no-nbsp-conversion", "", "keep no-break spaces as they are",
          flag([](Options& o) { o.settings.bConvertNBSPToSpace = false; })},
+        // Selecting (repeatable, run in command-line order).
+        {"select", "RULE",
+         "all, none, invert, all-but-first, all-but-last, all-but-first=N or all-but-last=N",
+         [](Options& o, const std::string& v) {
+             o.save.actions.push_back({SaveRequest::Action::Kind::Select, v});
+             return checkSelectRule(v);
+         }},
+        {"mark", "LINE", "flip the removal mark of the entry of line LINE",
+         [](Options& o, const std::string& v) {
+             std::int32_t line = 0;
+             o.save.actions.push_back({SaveRequest::Action::Kind::Mark, v});
+             return parseLineNumber(v, "mark", line);
+         }},
+        {"select-kind", "LINE", "mark every entry of the group of line LINE",
+         [](Options& o, const std::string& v) {
+             std::int32_t line = 0;
+             o.save.actions.push_back({SaveRequest::Action::Kind::SelectKind, v});
+             return parseLineNumber(v, "select-kind", line);
+         }},
+        {"unselect-kind", "LINE", "clear every entry of the group of line LINE",
+         [](Options& o, const std::string& v) {
+             std::int32_t line = 0;
+             o.save.actions.push_back({SaveRequest::Action::Kind::UnselectKind, v});
+             return parseLineNumber(v, "unselect-kind", line);
+         }},
+        // Saving.
+        {"save", "TARGET", "write the document without the marked lines to TARGET",
+         text([](Options& o, const std::string& v) {
+             o.save.save = true;
+             o.save.target = v;
+         })},
+        {"files", "LIST", "comma-separated numbers of the files to merge when saving (default: all)",
+         text([](Options& o, const std::string& v) {
+             o.save.filesGiven = true;
+             o.save.files = v;
+         })},
+        {"sort", "asc|desc", "sort the saved lines",
+         [](Options& o, const std::string& v) { return parseSort(v, o.save.sort); }},
+        {"apply-include", "", "leave out lines that fail the include/exclude filter when saving",
+         flag([](Options& o) { o.save.applyInclude = true; })},
+        {"save-preprocessed", "", "save each line in its pre-processed form",
+         flag([](Options& o) { o.save.savePreprocessed = true; })},
+        {"force", "", "replace a write-protected target",
+         flag([](Options& o) { o.save.force = true; })},
+        // Exporting duplicates.
+        {"export", "WHAT", "write duplicates: original, preprocessed or line-number",
+         [](Options& o, const std::string& v) {
+             o.save.exportGiven = true;
+             return parseExportContent(v, o.save.content);
+         }},
+        {"which", "WHICH", "duplicates to export: all, selected or unselected",
+         [](Options& o, const std::string& v) { return parseExportWhich(v, o.save.which); }},
+        {"output", "FILE", "(or -o) export to FILE instead of stdout",
+         text([](Options& o, const std::string& v) { o.save.output = v; })},
     };
     return table;
 }
@@ -175,7 +231,7 @@ std::string usage() {
 std::string parse(const std::vector<std::string>& args, Options& o, bool& help) {
     bool endOfOptions = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
+        const std::string a = !endOfOptions && args[i] == "-o" ? std::string("--output") : args[i];
         if (endOfOptions || a.size() < 2 || a[0] != '-') {
             o.files.push_back(a);
             continue;
@@ -346,10 +402,13 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     Session s;
     if (o.count) return loadOnly(o, s, out, err);
-    if (!o.lines && !o.frequency) o.list = true;
+    const bool saving = o.save.save || o.save.exportGiven;
+    if (!o.lines && !o.frequency && !saving) o.list = true;
     const bool progress = !o.quiet && &err == &std::cerr && TWINSIFT_ISATTY(TWINSIFT_STDERR_FD);
     if (const int status = loadAndScan(o, s, err, progress); status != 0) return status;
     produceOutput(o, s, out);
+    if (saving || !o.save.actions.empty())
+        return runSelectSaveExport(o.save, s.doc, s.run, o.settings, InitRegExp(), out, err);
     return 0;
 }
 

@@ -39,7 +39,11 @@ struct SaveFixture : ::testing::Test {
         const std::size_t width = std::to_string(doc.lstOriginal.ListCount()).size();
         for (int l : lines) {
             const std::string n = std::to_string(l);
-            doc.lstDuplicates.AddItem("[" + std::string(width - n.size(), '0') + n + "]   k");
+            std::string entry(1, '[');
+            entry.append(width - n.size(), '0');
+            entry += n;
+            entry += "]   k";
+            doc.lstDuplicates.AddItem(entry);
             doc.lstDuplicates.Selected(doc.lstDuplicates.ListCount() - 1, selected);
         }
     }

@@ -1,0 +1,118 @@
+#include "cli/cli_app.h"
+
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+using twinsift::test::TempDir;
+using twinsift::test::readFile;
+namespace fs = std::filesystem;
+
+namespace {
+struct Run {
+    int status;
+    std::string out, err;
+};
+Run cli(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    int s = twinsift::cli::run(args, out, err);
+    return {s, out.str(), err.str()};
+}
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// Groups: "a" at lines 1, 3, 5; "b" at lines 2, 4; "c" is unique.
+constexpr const char* kDoc = "a\r\nb\r\na\r\nb\r\na\r\nc\r\n";
+} // namespace
+
+TEST(CliSave, SavesTheFirstOfEveryGroupAndPrintsNoList) {
+    TempDir d;
+    const std::string src = d.write("in.txt", kDoc), out = (d.path() / "out.txt").string();
+    auto r = cli({"--quiet", "--select", "all-but-first", "--save", out, src});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(out), "a\r\nb\r\nc\r\n");
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_TRUE(has(r.err, "Finished saving!\n"));
+
+    r = cli({"--quiet", "--list", "--select", "all-but-last", "--save", out, src});
+    EXPECT_EQ(readFile(out), "b\r\na\r\nc\r\n");
+    EXPECT_TRUE(has(r.out, "[5]   a\n")) << r.out;
+}
+
+TEST(CliSave, SelectionStepsRunInCommandLineOrder) {
+    TempDir d;
+    const std::string src = d.write("in.txt", kDoc);
+    auto r = cli({"--select", "all", "--unselect-kind", "3", "--mark", "5", "--export", "line-number", "--which",
+                  "selected", src});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "5\r\n2\r\n4\r\n");
+
+    r = cli({"--mark", "5", "--select-kind", "2", "--unselect-kind", "1", "--export", "line-number", "--which",
+             "selected", src});
+    EXPECT_EQ(r.out, "2\r\n4\r\n");
+
+    // Unknown lines and unusable counts change nothing.
+    r = cli({"--select", "all-but-first", "--mark", "6", "--select", "all-but-last=x", "--select", "all-but-first=0",
+             "--export", "line-number", "--which", "unselected", src});
+    EXPECT_EQ(r.out, "1\r\n2\r\n");
+    EXPECT_TRUE(has(r.err, "line 6 has no duplicate entry"));
+
+    r = cli({"--select", "all-but-first=2.5", "--export", "line-number", "--which", "selected", src});
+    EXPECT_EQ(r.out, "5\r\n");
+
+    r = cli({"--select", "some", src});
+    EXPECT_EQ(r.status, 2);
+}
+
+TEST(CliSave, ExportWithNothingToWrite) {
+    TempDir d;
+    const std::string src = d.write("in.txt", kDoc);
+    auto r = cli({"--export", "original", "--which", "selected", src});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_TRUE(has(r.err, "Nothing to copy...\n"));
+
+    const std::string file = (d.path() / "dups.txt").string();
+    r = cli({"--export", "original", "--which", "selected", "-o", file, src});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::exists(file));
+    EXPECT_EQ(readFile(file), "");
+
+    r = cli({"--export", "original", "-o", file, src});
+    EXPECT_EQ(readFile(file), "a\r\na\r\na\r\nb\r\nb\r\n");
+}
+
+TEST(CliSave, FilesSortAndOptionRules) {
+    TempDir d;
+    const std::string one = d.write("1.txt", "z\r\nx\r\n"), two = d.write("2.txt", "y\r\nx\r\nw\r\n");
+    const std::string out = (d.path() / "out.txt").string();
+    auto r = cli({"--quiet", "--files", "2", "--sort", "desc", "--apply-include", "--save", out, one, two});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(out), "y\r\nx\r\nw\r\n");
+    EXPECT_TRUE(has(r.err, "--apply-include cleared"));
+
+    r = cli({"--files", "1,3", "--save", out, one, two});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(has(r.err, "'3' is not a file number"));
+
+    // With an include filter the option stays and drops failing lines.
+    r = cli({"--include", "*x*", "--select", "all-but-first", "--apply-include", "--save", out, one, two});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(out), "x\r\n");
+}
+
+TEST(CliSave, WriteProtectedTargetNeedsForce) {
+    TempDir d;
+    const std::string src = d.write("in.txt", kDoc), out = d.write("out.txt", "old\r\n");
+    fs::permissions(out, fs::perms::owner_read);
+    auto r = cli({"--quiet", "--select", "all-but-first", "--save", out, src});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(readFile(out), "old\r\n");
+    EXPECT_TRUE(has(r.err, "Save cancelled..."));
+
+    r = cli({"--quiet", "--force", "--select", "all-but-first", "--save", out, src});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(out), "a\r\nb\r\nc\r\n");
+}
