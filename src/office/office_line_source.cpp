@@ -2,7 +2,6 @@
 
 #include "scan/document.h"
 
-#include <algorithm>
 
 namespace twinsift {
 
@@ -18,8 +17,8 @@ CountResult OfficeReaderSource::open(const std::string& path) {
     } else {
         ok = office_.ExcelOpen(path);
         if (ok) {
-            office_.iExcelSheet = static_cast<std::int16_t>(std::clamp(worksheet_, 0, 32767));
-            office_.iExcelColumn = static_cast<std::int16_t>(std::clamp(column_, 0, 32767));
+            office_.iExcelSheet = settings_.Load_ExcelWorksheet;
+            office_.iExcelColumn = settings_.Load_ExcelColumn;
             ok = office_.ExcelInitGet();
         }
         r.total = office_.lExcelRowCount;
@@ -42,6 +41,19 @@ bool OfficeReaderSource::nextLine(std::string& line) {
     }
     // The driver sees the error text at its next progress step.
     return office_.sOfficeError.empty();
+}
+
+OfficeSession makeOfficeSession(modOffice& office, OfficeReaderSource& lines) {
+    OfficeSession s;
+    s.lines = &lines;
+    s.WordClose = [&office] {
+        if (office.bWordOpen) office.WordClose();
+    };
+    s.ExcelClose = [&office] {
+        if (office.bExcelOpen) office.ExcelClose();
+    };
+    s.sOfficeError = [&office] { return office.sOfficeError; };
+    return s;
 }
 
 } // namespace twinsift
