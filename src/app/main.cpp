@@ -1,9 +1,13 @@
 #include "app/ui/frm_main.h"
+#include "platform/settings_store.h"
 #include "scan/document.h"
+#include "settings/persistence.h"
 #include "settings/settings_values.h"
 
 #include <QApplication>
 #include <QScreen>
+
+#include <filesystem>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -19,7 +23,12 @@ int main(int argc, char** argv) {
     twinsift::LoadedDocument document;
     twinsift::RunState run;
 
-    twinsift::frmMain window(settings, document, run);
+    // The per-user store, or settings.ini when a PORTABLE file sits beside the program.
+    const auto store = twinsift::makeUserSettingsStore();
+    twinsift::SettingsPersistence persistence(
+        *store, std::filesystem::path(QCoreApplication::applicationDirPath().toStdU16String()));
+
+    twinsift::frmMain window(settings, document, run, &persistence);
     window.show();
     return QApplication::exec();
 }

@@ -143,4 +143,11 @@ void SettingsPersistence::SaveSettings(SettingsValues& values, const MainWindowP
     if (!bPortable_) store_.endUpdate();
 }
 
+bool SettingsPersistence::SaveSettingsOnce(SettingsValues& values, const MainWindowPlacement& window) {
+    if (bSaved_) return false;
+    bSaved_ = true;
+    SaveSettings(values, window);
+    return true;
+}
+
 } // namespace twinsift

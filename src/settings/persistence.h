@@ -73,6 +73,10 @@ public:
     // `window` first.
     void SaveSettings(SettingsValues& values, const MainWindowPlacement& window);
 
+    // The main window's close: SaveSettings the first time, nothing after, so
+    // that a repeated close request cannot write the settings twice.
+    bool SaveSettingsOnce(SettingsValues& values, const MainWindowPlacement& window);
+
 private:
     bool saveText(std::string_view application, std::string_view section, std::string_view key,
                   const std::string& text);
@@ -80,6 +84,7 @@ private:
     SettingsStore& store_;
     std::filesystem::path programFolder_;
     bool bPortable_ = false;
+    bool bSaved_ = false;
 };
 
 } // namespace twinsift

@@ -2,6 +2,7 @@
 
 #include "app/app_info.h"
 #include "scan/document.h"
+#include "settings/persistence.h"
 #include "settings/settings_values.h"
 #include "widgets/widget_geometry.h"
 
@@ -68,8 +69,9 @@ QTreeView* makeListView(QWidget* parent, const char* name, const QString& column
 
 int frmMain::twipsToPixels(int twips) { return px(twips); }
 
-frmMain::frmMain(SettingsValues& settings, LoadedDocument& document, RunState& run, QWidget* parent)
-    : QMainWindow(parent), settings_(settings), document_(document), run_(run) {
+frmMain::frmMain(SettingsValues& settings, LoadedDocument& document, RunState& run,
+                 SettingsPersistence* persistence, QWidget* parent)
+    : QMainWindow(parent), settings_(settings), document_(document), run_(run), persistence_(persistence) {
     setWindowTitle(qs(sAppName) + QLatin1Char(' ') + qs(sAppVersion));
     createControls();
 
@@ -78,6 +80,10 @@ frmMain::frmMain(SettingsValues& settings, LoadedDocument& document, RunState& r
     cmdSelect->setEnabled(false);
     cmdShowCopySave->setEnabled(false);
 
+    if (persistence_) {
+        persistence_->DetectPortableMode();
+        persistence_->LoadSettings(settings_);
+    }
     placeFromSettings();
     createProgressBar();
     createSplitter();
@@ -277,6 +283,10 @@ void frmMain::closeEvent(QCloseEvent* event) {
     }
     // Shut-down work (closing Office sessions, writing the settings) goes
     // here, before the window is accepted.
+    if (persistence_) {
+        const std::int16_t state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
+        persistence_->SaveSettingsOnce(settings_, {state, double(tw(geometry().x())), double(tw(geometry().y()))});
+    }
     event->accept();
 }
 

@@ -26,11 +26,14 @@ namespace twinsift {
 struct LoadedDocument;
 struct RunState;
 struct SettingsValues;
+class SettingsPersistence;
 
 class frmMain final : public QMainWindow {
     Q_OBJECT
 public:
-    frmMain(SettingsValues& settings, LoadedDocument& document, RunState& run, QWidget* parent = nullptr);
+    // With a persistence, the settings are read at load and written once at close.
+    frmMain(SettingsValues& settings, LoadedDocument& document, RunState& run,
+            SettingsPersistence* persistence = nullptr, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // Status bar panels keyed "status", "selected" and "line"; unknown keys
@@ -88,6 +91,7 @@ private:
     SettingsValues& settings_;
     LoadedDocument& document_;
     RunState& run_;
+    SettingsPersistence* persistence_ = nullptr;
     QLabel* panelStatus_ = nullptr;
     QLabel* panelSelected_ = nullptr;
     QLabel* panelLine_ = nullptr;
