@@ -599,9 +599,17 @@ bool ExcelWorkbook::writeOoxml() {
             forEachCell(s->sheetData, [&](pugi::xml_node, pugi::xml_node c) {
                 pugi::xml_node f = childLocal(c, "f");
                 if (!f || !*f.text().get()) return;
-                const std::string moved = adjustFormulaRows(f.text().get(), s->name, target->name, del);
+                bool lostRows = false;
+                const std::string moved = adjustFormulaRows(f.text().get(), s->name, target->name, del, &lostRows);
                 if (moved != f.text().get()) {
                     f.text().set(moved.c_str());
+                    s->dirty = true;
+                }
+                // Results that rows moving can change lose their cached value, so
+                // that every spreadsheet program computes them afresh.
+                if (lostRows || (s.get() == target.get() && dependsOnPosition(moved))) {
+                    if (pugi::xml_node v = childLocal(c, "v")) c.remove_child(v);
+                    c.remove_attribute("t");
                     s->dirty = true;
                 }
             });
@@ -773,8 +781,14 @@ bool ExcelWorkbook::writeOdf() {
                 int r = slot.first;
                 for (pugi::xml_node c : slot.node.children()) {
                     if (pugi::xml_attribute f = c.attribute("table:formula")) {
-                        const std::string moved = adjustOdfFormulaRows(f.value(), s->name, target->name, del);
+                        bool lostRows = false;
+                        const std::string moved = adjustOdfFormulaRows(f.value(), s->name, target->name, del, &lostRows);
                         if (moved != f.value()) f.set_value(moved.c_str());
+                        if (lostRows || (s.get() == target.get() && dependsOnPosition(moved))) {
+                            for (const char* a : kOdfValueAttrs)
+                                if (std::string_view(a) != "table:formula") c.remove_attribute(a);
+                            while (c.first_child()) c.remove_child(c.first_child());
+                        }
                     }
                     // A merged area loses the deleted rows it spans.
                     if (s.get() == target.get()) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <functional>
 
 namespace twinsift::office {
@@ -244,17 +245,28 @@ std::string rewriteRefs(std::string_view f, const std::function<std::string(Ref&
     return out;
 }
 
-std::string adjustRef(Ref& ref, const RowDeletions& del) {
+std::string adjustRef(Ref& ref, const RowDeletions& del, bool* lostRows = nullptr) {
+    auto lost = [&] {
+        if (lostRows) *lostRows = true;
+    };
     if (!ref.range) {
         const int r = del.mapRow(ref.a.row);
-        if (r == 0) return "#REF!";
+        if (r == 0) {
+            lost();
+            return "#REF!";
+        }
         ref.a.row = r;
         return refText(ref);
     }
     if (ref.a.row == 0) return refText(ref); // whole columns do not move
     int top = ref.a.row, bottom = ref.b.row;
     const bool swapped = top > bottom;
-    if (!del.mapSpan(top, bottom)) return "#REF!";
+    const int height = std::abs(bottom - top);
+    if (!del.mapSpan(top, bottom)) {
+        lost();
+        return "#REF!";
+    }
+    if (bottom - top != height) lost();
     ref.a.row = swapped ? bottom : top;
     ref.b.row = swapped ? top : bottom;
     return refText(ref);
@@ -263,13 +275,23 @@ std::string adjustRef(Ref& ref, const RowDeletions& del) {
 } // namespace
 
 std::string adjustFormulaRows(std::string_view formula, std::string_view ownSheet, std::string_view target,
-                              const RowDeletions& del) {
+                              const RowDeletions& del, bool* lostRows) {
     if (del.empty()) return std::string(formula);
     return rewriteRefs(formula, [&](Ref& ref, std::string_view sheet) {
         const std::string_view refSheet = sheet.empty() ? ownSheet : sheet;
         if (refSheet.empty() || !sameSheet(refSheet, target)) return refText(ref);
-        return adjustRef(ref, del);
+        return adjustRef(ref, del, lostRows);
     });
+}
+
+bool dependsOnPosition(std::string_view f) {
+    std::string upper(f);
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* fn : {"ROW(", "ROWS(", "COLUMN(", "OFFSET(", "INDIRECT(", "ADDRESS(", "CELL("}) {
+        for (std::size_t p = upper.find(fn); p != std::string::npos; p = upper.find(fn, p + 1))
+            if (p == 0 || !isIdent(upper[p - 1])) return true;
+    }
+    return false;
 }
 
 std::string translateFormula(std::string_view formula, int dRows, int dCols) {
@@ -309,7 +331,7 @@ std::string adjustRangeList(std::string_view list, const RowDeletions& del) {
 }
 
 std::string adjustOdfFormulaRows(std::string_view f, std::string_view ownSheet, std::string_view target,
-                                 const RowDeletions& del) {
+                                 const RowDeletions& del, bool* lostRows) {
     if (del.empty()) return std::string(f);
     std::string out;
     std::size_t i = 0;
@@ -382,6 +404,7 @@ std::string adjustOdfFormulaRows(std::string_view f, std::string_view ownSheet, 
             if (!range) {
                 const int r = del.mapRow(a.p.row);
                 if (r == 0) {
+                    if (lostRows) *lostRows = true;
                     text = "#REF!";
                 } else {
                     a.p.row = r;
@@ -389,9 +412,12 @@ std::string adjustOdfFormulaRows(std::string_view f, std::string_view ownSheet, 
                 }
             } else {
                 int top = a.p.row, bottom = b.p.row;
+                const int height = std::abs(bottom - top);
                 if (!del.mapSpan(top, bottom)) {
+                    if (lostRows) *lostRows = true;
                     text = "#REF!";
                 } else {
+                    if (lostRows && bottom - top != height) *lostRows = true;
                     a.p.row = top;
                     b.p.row = bottom;
                     text = a.sheetText + partText(a.p) + ":" + b.sheetText + partText(b.p);

@@ -36,9 +36,10 @@ bool parseCellRef(std::string_view ref, int& column, int& row);
 // Adjusts the references to worksheet `target` in an A1-style formula after
 // rows were deleted from it. ownSheet is the worksheet the formula sits on
 // (empty for workbook-level names). A reference whose rows are all gone
-// becomes #REF!.
+// becomes #REF!. lostRows (when given) is set when a reference lost rows, so
+// that the formula's cached result can no longer be trusted.
 std::string adjustFormulaRows(std::string_view formula, std::string_view ownSheet, std::string_view target,
-                              const RowDeletions& del);
+                              const RowDeletions& del, bool* lostRows = nullptr);
 
 // The formula as it reads when copied dRows down and dCols right (relative
 // parts move, $-anchored parts stay): how a shared formula reads in each cell.
@@ -51,6 +52,10 @@ std::string adjustRangeList(std::string_view list, const RowDeletions& del);
 // The same for an OpenDocument formula, whose references sit in brackets
 // ("of:=[.A1]+['Other sheet'.B2:.B9]").
 std::string adjustOdfFormulaRows(std::string_view formula, std::string_view ownSheet, std::string_view target,
-                                 const RowDeletions& del);
+                                 const RowDeletions& del, bool* lostRows = nullptr);
+
+// True when a formula's result depends on where it stands (ROW(), OFFSET(), ...),
+// so that moving it makes its cached result stale.
+bool dependsOnPosition(std::string_view formula);
 
 } // namespace twinsift::office

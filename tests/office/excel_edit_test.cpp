@@ -162,6 +162,9 @@ TEST_F(ExcelEdit, FormulasFollowTheirRowsWhenRowsAboveAreDeleted) {
         }
     }
     EXPECT_GT(formulas, 0);
+    // =ROW() results changed with the move: no stale cached value is left.
+    for (pugi::xpath_node xn : sheet.select_nodes("//*[local-name()='c'][*[local-name()='f']='ROW()']"))
+        EXPECT_FALSE(xn.node().child("v")) << xn.node().attribute("r").value();
 }
 
 TEST_F(ExcelEdit, OdsRowsAreDeletedAndCellsRewritten) {

@@ -22,6 +22,18 @@ TEST(FormulaRefs, CellReferencesBelowMoveUpAndDeletedOnesBecomeRefErrors) {
     EXPECT_EQ(adjustFormulaRows("SUM(4:9)+SUM(A:A)", "S", "S", del), "SUM(3:7)+SUM(A:A)");
 }
 
+TEST(FormulaRefs, ReportsWhenAReferenceLostRows) {
+    const auto del = rows({3});
+    bool lost = false;
+    adjustFormulaRows("A4+SUM(B5:B9)", "S", "S", del, &lost);
+    EXPECT_FALSE(lost); // moved, but each still covers what it covered
+    adjustFormulaRows("SUM(B1:B9)", "S", "S", del, &lost);
+    EXPECT_TRUE(lost);
+    EXPECT_TRUE(dependsOnPosition("ROW()*2"));
+    EXPECT_TRUE(dependsOnPosition("1+offset(A1,1,1)"));
+    EXPECT_FALSE(dependsOnPosition("ARROW(1)+\"x\""));
+}
+
 TEST(FormulaRefs, OnlyReferencesToTheChangedSheetMove) {
     const auto del = rows({2});
     EXPECT_EQ(adjustFormulaRows("Data!A5+A5", "Other", "Data", del), "Data!A4+A5");
