@@ -16,10 +16,30 @@ constexpr std::int32_t kEmptyKey = -2;
 constexpr std::uint64_t kOnes = 0x0101010101010101ull;
 constexpr std::uint64_t kHigh = 0x8080808080808080ull;
 
-inline std::uint64_t load(const char* p, std::size_t n) {
-    std::uint64_t w = 0;
-    std::memcpy(&w, p, n);
+inline std::uint64_t load8(const char* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
     return w;
+}
+
+// The last 1 to 7 bytes of a key as one word, with overlapping fixed-size loads
+// instead of a variable-length copy. Equal bytes give equal words, and the key
+// length (mixed into every hash, checked before every comparison) tells apart
+// the rest.
+inline std::uint64_t loadTail(const char* p, std::size_t n) {
+    if (n >= 4) {
+        std::uint32_t a, b;
+        std::memcpy(&a, p, 4);
+        std::memcpy(&b, p + n - 4, 4);
+        return a | (static_cast<std::uint64_t>(b) << 32);
+    }
+    if (n >= 2) {
+        std::uint16_t a, b;
+        std::memcpy(&a, p, 2);
+        std::memcpy(&b, p + n - 2, 2);
+        return a | (static_cast<std::uint64_t>(b) << 16);
+    }
+    return static_cast<unsigned char>(p[0]);
 }
 
 // ASCII a-z to A-Z in eight bytes at once; other bytes unchanged.
@@ -49,8 +69,8 @@ std::uint64_t hashExact(std::string_view s) {
     std::uint64_t h = s.size() * 0xC2B2AE3D27D4EB4Full;
     const char* p = s.data();
     std::size_t n = s.size();
-    for (; n >= 8; p += 8, n -= 8) h = mix(h, load(p, 8));
-    if (n) h = mix(h, load(p, n));
+    for (; n >= 8; p += 8, n -= 8) h = mix(h, load8(p));
+    if (n) h = mix(h, loadTail(p, n));
     return finish(h);
 }
 
@@ -61,12 +81,12 @@ std::uint64_t hashFolded(std::string_view s, bool& highBits) {
     const char* p = s.data();
     std::size_t n = s.size();
     for (; n >= 8; p += 8, n -= 8) {
-        const std::uint64_t w = load(p, 8);
+        const std::uint64_t w = load8(p);
         acc |= w;
         h = mix(h, foldAscii(w));
     }
     if (n) {
-        const std::uint64_t w = load(p, n);
+        const std::uint64_t w = loadTail(p, n);
         acc |= w;
         h = mix(h, foldAscii(w));
     }
@@ -76,38 +96,18 @@ std::uint64_t hashFolded(std::string_view s, bool& highBits) {
 
 bool equalFolded(const char* a, const char* b, std::size_t n) {
     for (; n >= 8; a += 8, b += 8, n -= 8)
-        if (foldAscii(load(a, 8)) != foldAscii(load(b, 8))) return false;
-    return n == 0 || foldAscii(load(a, n)) == foldAscii(load(b, n));
+        if (foldAscii(load8(a)) != foldAscii(load8(b))) return false;
+    return n == 0 || foldAscii(loadTail(a, n)) == foldAscii(loadTail(b, n));
 }
 
-// Storage for upper-cased keys that must outlive the line being scanned.
-class KeyArena {
-public:
-    const char* keep(std::string_view s) {
-        if (s.size() > left_) {
-            const std::size_t size = std::max<std::size_t>(s.size(), 1 << 20);
-            blocks_.push_back(std::make_unique<char[]>(size));
-            pos_ = blocks_.back().get();
-            left_ = size;
-        }
-        char* dst = pos_;
-        if (!s.empty()) std::memcpy(dst, s.data(), s.size());
-        pos_ += s.size();
-        left_ -= s.size();
-        return dst;
-    }
-
-private:
-    std::vector<std::unique_ptr<char[]>> blocks_;
-    char* pos_ = nullptr;
-    std::size_t left_ = 0;
-};
-
+// A key's group. The key is the one of its first line, a piece of that line:
+// the lines outlive the scan, so no key is copied.
 struct Group {
-    const char* key; // the form keys are compared in
-    std::uint32_t length;
+    const char* key;
+    std::uint32_t length; // kFolded set: compare in the codec's upper case
     std::uint32_t count;
 };
+constexpr std::uint32_t kFolded = 0x80000000u;
 
 // Writes the scan-time entries. pad() writes W digits.
 class EntryWriter {
@@ -162,8 +162,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
 
     std::vector<std::int32_t> lineGroup(static_cast<std::size_t>(N));
     std::vector<Group> groups;
-    KeyArena arena;
-    std::string upper;
+    std::string candidateUpper;
 
     // Open addressing over (hash tag, group + 1); the size is fixed by N, so
     // the table never grows.
@@ -175,7 +174,8 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     // slots fetched ahead, then one by one into the table.
     constexpr int kBatch = 16;
     struct Pending {
-        std::string_view key; // the comparison form (may point into `upperBatch`)
+        std::string_view key;  // the key, a piece of the line
+        std::string_view form; // the form it is compared in (may point into upperBatch)
         std::uint64_t hash;
         std::int32_t state; // kNotKeyed, kEmptyKey or 0 for a key
     };
@@ -198,6 +198,8 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                 continue;
             }
             p.state = 0;
+            p.key = key;
+            p.form = key;
             if (exact) {
                 p.hash = hashExact(key);
             } else {
@@ -207,11 +209,10 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                     // Beyond ASCII: compare the codec's upper-case forms.
                     upperBatch[b].assign(key);
                     toUpperInPlace(upperBatch[b], codec);
-                    key = upperBatch[b];
-                    p.hash = hashFolded(key, high);
+                    p.form = upperBatch[b];
+                    p.hash = hashFolded(p.form, high);
                 }
             }
-            p.key = key;
             __builtin_prefetch(&table[p.hash & mask]);
         }
         for (int b = 0; b < count; ++b) {
@@ -231,9 +232,15 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                     if (slot == 0) break;
                     if ((slot & 0xFFFFFFFF00000000ull) != tag) continue;
                     const Group& cand = groups[static_cast<std::uint32_t>(slot) - 1];
-                    if (cand.length != p.key.size()) continue;
-                    const bool same = exact ? std::memcmp(cand.key, p.key.data(), p.key.size()) == 0
-                                            : equalFolded(cand.key, p.key.data(), p.key.size());
+                    std::string_view candForm(cand.key, cand.length & ~kFolded);
+                    if (cand.length & kFolded) {
+                        candidateUpper.assign(candForm);
+                        toUpperInPlace(candidateUpper, codec);
+                        candForm = candidateUpper;
+                    }
+                    if (candForm.size() != p.form.size()) continue;
+                    const bool same = exact ? std::memcmp(candForm.data(), p.form.data(), p.form.size()) == 0
+                                            : equalFolded(candForm.data(), p.form.data(), p.form.size());
                     if (same) {
                         g = static_cast<std::int32_t>(static_cast<std::uint32_t>(slot) - 1);
                         break;
@@ -241,11 +248,9 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                 }
                 if (g < 0) {
                     g = static_cast<std::int32_t>(groups.size());
-                    // Keys that are pieces of the line need no copy: the lines
-                    // outlive the scan.
-                    const bool owned = p.key.data() == upperBatch[b].data();
-                    const char* k = owned ? arena.keep(p.key) : p.key.data();
-                    groups.push_back(Group{k, static_cast<std::uint32_t>(p.key.size()), 0});
+                    const bool folded = p.form.data() != p.key.data();
+                    groups.push_back(
+                        Group{p.key.data(), static_cast<std::uint32_t>(p.key.size()) | (folded ? kFolded : 0u), 0});
                     table[s] = tag | static_cast<std::uint32_t>(g + 1);
                 }
                 ++groups[g].count;
@@ -308,6 +313,8 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     doc.lstDuplicates.Reserve(total);
     std::int32_t firstOfGroup = -1, currentGroup = -1;
     for (std::uint32_t j = 0; j < total; ++j) {
+        // Members of a group lie anywhere in the file: fetch their lines ahead.
+        if (j + 8 < total) __builtin_prefetch(lines.ListView(order[j + 8]).data());
         const std::int32_t i = order[j];
         if (lineGroup[i] != currentGroup) {
             currentGroup = lineGroup[i];

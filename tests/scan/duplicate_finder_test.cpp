@@ -68,6 +68,11 @@ TEST(FindDuplicates, CaseRuleAndTheTextOfEachMember) {
     // Non-ASCII letters fold by the codec in both codecs.
     r = scan({"caf\xC3\xA9", "CAF\xC3\x89"});
     EXPECT_EQ(r.result.lUniqueDups, 1);
+    // An upper case that leaves ASCII (long s) meets plain ASCII keys, either way round.
+    r = scan({"\xC5\xBFun", "SUN", "x", "sun"});
+    EXPECT_EQ(r.entries(), (Entries{"0[1]   \xC5\xBFun", "0[2]   SUN", "0[4]   sun"}));
+    r = scan({"sun", "\xC5\xBFun"});
+    EXPECT_EQ(r.result.lUniqueDups, 1);
     r = scan({"caf\xE9", "CAF\xC9", "\x9A", "\x8A"}, SettingsValues::Defaults(), Codec::Windows1252);
     EXPECT_EQ(r.entries(), (Entries{"0[1]   caf\xE9", "0[2]   CAF\xC9", "2[3]   \x9A", "2[4]   \x8A"}));
 }
