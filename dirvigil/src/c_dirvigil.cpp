@@ -67,7 +67,7 @@ cDirvigil::cDirvigil()
 cDirvigil::~cDirvigil()
 {
     StopWatching();
-    changeEvent_.reset();
+    watch_.store(nullptr);
     ObjectDestroyed();
 }
 
@@ -87,12 +87,11 @@ void cDirvigil::StartWatching(const std::string& folder, std::uint32_t hwnd, boo
 {
     // A second Create replaces the first watch rather than leaking its thread.
     StopWatching();
-    hwnd_ = hwnd;
-    folder_ = folder;
-    stopCounter_ = 0;
-    auto changeEvent = std::make_unique<cFileChangeEvent>();
-    changeEvent->Create(folder, recursive, recursive ? kRecursiveFlags : kSingleFolderFlags);
-    changeEvent_ = std::move(changeEvent);
+    auto watch = std::make_shared<Watch>();
+    watch->hwnd = hwnd;
+    watch->folder = folder;
+    watch->changeEvent.Create(folder, recursive, recursive ? kRecursiveFlags : kSingleFolderFlags);
+    watch_.store(std::move(watch));
     AddRef();
     self_ = this;
     auto thread = std::make_unique<cThread>();
@@ -109,7 +108,7 @@ void cDirvigil::StopWatching()
 {
     cDirvigil* self = self_.exchange(nullptr);
     if (!self) return;
-    stopCounter_ += 1;
+    if (auto watch = watch_.load()) watch->stopCounter += 1;
     if (thread_ && !thread_->WaitForDeath()) thread_->Kill();
     thread_.reset();
     // Last, so that the object outlives everything above even if the caller
@@ -119,12 +118,14 @@ void cDirvigil::StopWatching()
 
 void cDirvigil::WatchLoop()
 {
-    while (stopCounter_.load() == 0) {
-        const WaitResult r = changeEvent_->Wait(kWaitMs);
+    const std::shared_ptr<Watch> watch = watch_.load();
+    if (!watch) return;
+    while (watch->stopCounter.load() == 0) {
+        const WaitResult r = watch->changeEvent.Wait(kWaitMs);
         if (r == WaitResult::Failed) return;
         if (r == WaitResult::TimedOut) continue;
-        NotifyWindow(hwnd_, folder_, stopCounter_);
-        if (changeEvent_->ContinueNotification() == 0) return;
+        NotifyWindow(watch->hwnd, watch->folder, watch->stopCounter);
+        if (watch->changeEvent.ContinueNotification() == 0) return;
     }
 }
 

@@ -57,10 +57,16 @@ private:
     HRESULT raise(const DirvigilError& error);
 
     std::atomic<ULONG> refs_{1};
-    std::uint32_t hwnd_ = 0;
-    std::string folder_;
-    std::atomic<std::int32_t> stopCounter_{0};
-    std::unique_ptr<cFileChangeEvent> changeEvent_;
+    // What one Create starts and its worker reads. A worker that had to be
+    // let go keeps its own watch, so a later Create cannot pull anything
+    // from under it.
+    struct Watch {
+        std::uint32_t hwnd = 0;
+        std::string folder;
+        std::atomic<std::int32_t> stopCounter{0};
+        cFileChangeEvent changeEvent;
+    };
+    std::atomic<std::shared_ptr<Watch>> watch_;
     std::unique_ptr<cThread> thread_;
     // Counted while set. Its address is what the worker starts with.
     std::atomic<cDirvigil*> self_{nullptr};

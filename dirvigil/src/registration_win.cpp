@@ -1,6 +1,7 @@
 #include "registration.h"
 
 #include "dirvigil/dirvigil.h"
+#include "type_library_win.h"
 
 #include <windows.h>
 #include <oleauto.h>
@@ -82,23 +83,37 @@ std::string GuidText(const GUID& guid)
     return text;
 }
 
+// Beside the DLL, under the DLL's own name.
+static std::wstring typeLibraryPath()
+{
+    std::wstring path = widen(ModulePath());
+    const auto dot = path.find_last_of(L'.');
+    const auto slash = path.find_last_of(L"\\/");
+    if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) path.erase(dot);
+    return path + L".tlb";
+}
+
 bool RegisterTypeLibrary()
 {
+    const std::wstring path = typeLibraryPath();
+    if (FAILED(WriteTypeLibrary(path))) return false;
     ITypeLib* lib = nullptr;
-    // The type library is a resource of this file; a build without one
-    // offers late binding through IDispatch only.
-    if (FAILED(LoadTypeLibEx(widen(ModulePath()).c_str(), REGKIND_NONE, &lib))) return true;
-    std::wstring path = widen(ModulePath());
-    const HRESULT hr = RegisterTypeLibForUser(lib, path.data(), nullptr);
+    if (FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib))) return false;
+    std::wstring registered = path;
+    HRESULT hr = RegisterTypeLib(lib, registered.data(), nullptr);
+    if (FAILED(hr)) hr = RegisterTypeLibForUser(lib, registered.data(), nullptr);
     lib->Release();
     return SUCCEEDED(hr);
 }
 
 bool UnregisterTypeLibrary()
 {
-    // Its answer differs between "removed" and "was never there"; what counts
+    // Its answers differ between "removed" and "was never there"; what counts
     // is that no key of it is left.
-    UnRegisterTypeLibForUser(LIBID_Dirvigil, 2, 0, LOCALE_NEUTRAL, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+    const SYSKIND kind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+    UnRegisterTypeLib(LIBID_Dirvigil, 2, 0, LOCALE_NEUTRAL, kind);
+    UnRegisterTypeLibForUser(LIBID_Dirvigil, 2, 0, LOCALE_NEUTRAL, kind);
+    DeleteFileW(typeLibraryPath().c_str());
     return RegistryRemoveTree("TypeLib\\" + GuidText(LIBID_Dirvigil));
 }
 

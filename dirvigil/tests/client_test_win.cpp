@@ -88,6 +88,31 @@ int main()
 
     CoInitialize(nullptr);
 
+    // The registered type library describes both classes.
+    ITypeLib* typeLib = nullptr;
+    CHECK(LoadRegTypeLib(Dirvigil::LIBID_Dirvigil, 2, 0, LOCALE_NEUTRAL, &typeLib) == S_OK);
+    if (typeLib) {
+        BSTR name = nullptr;
+        BSTR doc = nullptr;
+        CHECK(typeLib->GetDocumentation(-1, &name, &doc, nullptr, nullptr) == S_OK);
+        CHECK(name && std::wstring(name) == L"Dirvigil");
+        CHECK(doc && std::wstring(doc) == L"Dirvigil (Multithreaded) 1.0");
+        SysFreeString(name);
+        SysFreeString(doc);
+        ITypeInfo* info = nullptr;
+        CHECK(typeLib->GetTypeInfoOfGuid(Dirvigil::IID__cDirvigil, &info) == S_OK);
+        if (info) {
+            MEMBERID ids[4] = {};
+            LPOLESTR names[] = {const_cast<LPOLESTR>(L"Create"), const_cast<LPOLESTR>(L"folder"),
+                                const_cast<LPOLESTR>(L"hwnd"), const_cast<LPOLESTR>(L"recursive")};
+            CHECK(info->GetIDsOfNames(names, 4, ids) == S_OK && ids[0] == 1);
+            info->Release();
+        }
+        CHECK(typeLib->GetTypeInfoOfGuid(Dirvigil::CLSID_cDummy, &info) == S_OK);
+        if (info) info->Release();
+        typeLib->Release();
+    }
+
     IUnknown* dummy = nullptr;
     const HRESULT dummyResult = create(L"Dirvigil.cDummy", IID_IUnknown, &dummy);
     if (dummyResult != S_OK) std::printf("creating Dirvigil.cDummy: 0x%08lX\n", static_cast<unsigned long>(dummyResult));
@@ -158,6 +183,7 @@ int main()
     CHECK(unregisterServer() == S_OK);
     CLSID clsid{};
     CHECK(FAILED(CLSIDFromProgID(L"Dirvigil.cDummy", &clsid)));
+    CHECK(FAILED(LoadRegTypeLib(Dirvigil::LIBID_Dirvigil, 2, 0, LOCALE_NEUTRAL, &typeLib)));
     CoUninitialize();
     std::printf("%s: %d failed check(s)\n", failures ? "FAILED" : "PASSED", failures);
     return failures;
