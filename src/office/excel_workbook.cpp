@@ -122,6 +122,14 @@ bool odfCellHasContent(const pugi::xml_node& c) {
     return false;
 }
 
+template <class Fn>
+void forEachCell(const pugi::xml_node& sheetData, Fn&& fn) {
+    for (pugi::xml_node row : sheetData.children())
+        if (localName(row) == "row")
+            for (pugi::xml_node c : row.children())
+                if (localName(c) == "c") fn(row, c);
+}
+
 const char* const kOdfValueAttrs[] = {"office:value-type", "office:value",         "office:date-value",
                                       "office:time-value", "office:boolean-value", "office:string-value",
                                       "office:currency",   "table:formula",        "calcext:value-type"};
@@ -415,6 +423,11 @@ bool ExcelWorkbook::setOoxmlCell(Sheet& s, int row, int column, std::string_view
         cell = after ? rowNode.insert_child_before((p + "c").c_str(), after) : rowNode.append_child((p + "c").c_str());
         cell.append_attribute("r") = (columnLetters(column) + std::to_string(row)).c_str();
     }
+    // Overwriting the cell that carries a shared formula would orphan the cells
+    // that borrow it: give every cell its own formula first.
+    if (pugi::xml_node f = childLocal(cell, "f"); f && f.attribute("ref") &&
+                                                  std::string_view(f.attribute("t").value()) == "shared")
+        expandSharedFormulas(s);
     while (cell.first_child()) cell.remove_child(cell.first_child());
     cell.remove_attribute("t");
     if (auto num = numericValue(text)) {
@@ -529,14 +542,6 @@ bool ExcelWorkbook::writeTo(const std::string& path) {
 
 namespace {
 
-template <class Fn>
-void forEachCell(const pugi::xml_node& sheetData, Fn&& fn) {
-    for (pugi::xml_node row : sheetData.children())
-        if (localName(row) == "row")
-            for (pugi::xml_node c : row.children())
-                if (localName(c) == "c") fn(row, c);
-}
-
 // True when the element was removed because none of its rows stays.
 bool adjustRefAttr(pugi::xml_node n, const char* attr, const RowDeletions& del, bool removeWhenGone) {
     pugi::xml_attribute a = n.attribute(attr);
@@ -556,6 +561,32 @@ bool adjustRefAttr(pugi::xml_node n, const char* attr, const RowDeletions& del, 
 
 } // namespace
 
+void ExcelWorkbook::expandSharedFormulas(Sheet& s) {
+    struct Master {
+        int row, col;
+        std::string text;
+    };
+    std::map<std::string, Master> masters;
+    forEachCell(s.sheetData, [&](pugi::xml_node, pugi::xml_node c) {
+        pugi::xml_node f = childLocal(c, "f");
+        if (!f || std::string_view(f.attribute("t").value()) != "shared" || !f.attribute("ref")) return;
+        int col, row;
+        if (parseCellRef(c.attribute("r").value(), col, row)) masters[f.attribute("si").value()] = {row, col, f.text().get()};
+    });
+    forEachCell(s.sheetData, [&](pugi::xml_node, pugi::xml_node c) {
+        pugi::xml_node f = childLocal(c, "f");
+        if (!f || std::string_view(f.attribute("t").value()) != "shared") return;
+        auto m = masters.find(f.attribute("si").value());
+        int col, row;
+        if (m != masters.end() && parseCellRef(c.attribute("r").value(), col, row))
+            f.text().set(translateFormula(m->second.text, row - m->second.row, col - m->second.col).c_str());
+        f.remove_attribute("t");
+        f.remove_attribute("si");
+        f.remove_attribute("ref");
+        s.dirty = true;
+    });
+}
+
 bool ExcelWorkbook::writeOoxml() {
     bool anyDeleted = false;
     for (const auto& s : sheets_) anyDeleted = anyDeleted || !s->deleted.empty();
@@ -563,32 +594,7 @@ bool ExcelWorkbook::writeOoxml() {
     if (anyDeleted) {
         // A shared formula reads differently in each cell; once rows move, every
         // cell gets its own formula text so that each can be adjusted alone.
-        for (auto& s : sheets_) {
-            struct Master {
-                int row, col;
-                std::string text;
-            };
-            std::map<std::string, Master> masters;
-            forEachCell(s->sheetData, [&](pugi::xml_node, pugi::xml_node c) {
-                pugi::xml_node f = childLocal(c, "f");
-                if (!f || std::string_view(f.attribute("t").value()) != "shared" || !f.attribute("ref")) return;
-                int col, row;
-                if (parseCellRef(c.attribute("r").value(), col, row))
-                    masters[f.attribute("si").value()] = {row, col, f.text().get()};
-            });
-            forEachCell(s->sheetData, [&](pugi::xml_node, pugi::xml_node c) {
-                pugi::xml_node f = childLocal(c, "f");
-                if (!f || std::string_view(f.attribute("t").value()) != "shared") return;
-                auto m = masters.find(f.attribute("si").value());
-                int col, row;
-                if (m != masters.end() && parseCellRef(c.attribute("r").value(), col, row))
-                    f.text().set(translateFormula(m->second.text, row - m->second.row, col - m->second.col).c_str());
-                f.remove_attribute("t");
-                f.remove_attribute("si");
-                f.remove_attribute("ref");
-                s->dirty = true;
-            });
-        }
+        for (auto& sheet : sheets_) expandSharedFormulas(*sheet);
     }
 
     for (auto& target : sheets_) {

@@ -54,6 +54,7 @@ private:
     std::string odfCellText(const pugi::xml_node& c) const;
     bool setOoxmlCell(Sheet& s, int row, int column, std::string_view text);
     bool setOdfCell(Sheet& s, int row, int column, std::string_view text);
+    void expandSharedFormulas(Sheet& s);
     bool writeOoxml();
     bool writeOdf();
 

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace twinsift::office {
 
@@ -45,10 +44,13 @@ bool ZipPackage::open(const std::string& path, PackageLimits limits) {
     close();
     limits_ = limits;
     {
-        std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
+        std::ifstream in(std::filesystem::u8path(path), std::ios::binary | std::ios::ate);
         if (!in) return false;
-        bytes_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad()) return false;
+        const std::streamoff size = in.tellg();
+        if (size <= 0) return false;
+        bytes_.resize(static_cast<std::size_t>(size));
+        in.seekg(0);
+        if (!in.read(bytes_.data(), size)) return false;
     }
     if (bytes_.empty()) return false;
     zip_error_t err;

@@ -167,6 +167,26 @@ TEST_F(ExcelEdit, FormulasFollowTheirRowsWhenRowsAboveAreDeleted) {
         EXPECT_FALSE(xn.node().child("v")) << xn.node().attribute("r").value();
 }
 
+TEST_F(ExcelEdit, SharedFormulasBecomeOwnFormulasBeforeRowsMove) {
+    std::string rows;
+    for (int r = 1; r <= 3; ++r) {
+        const std::string n = std::to_string(r);
+        const std::string f = r == 1 ? R"(<f t="shared" ref="B1:B3" si="0">A1*2</f>)" : R"(<f t="shared" si="0"/>)";
+        rows += "<row r=\"" + n + "\">" + str("A" + n, "k" + n) + "<c r=\"B" + n + "\">" + f + "<v>0</v></c></row>";
+    }
+    const std::string src = test::writeXlsx((dir.path() / "shared.xlsx").string(), rows);
+    modOffice office(settings);
+    test::readExcelRows(office, src, 1, 1);
+    ASSERT_TRUE(office.ExcelInitPut());
+    EXPECT_TRUE(office.ExcelDeleteRow());
+    const std::string out = (dir.path() / "shared2.xlsx").string();
+    ASSERT_TRUE(office.ExcelSaveAs(out));
+    const std::string sheet = test::packageEntry(out, "xl/worksheets/sheet1.xml");
+    EXPECT_NE(sheet.find(R"(<c r="B1"><f>A1*2</f>)"), std::string::npos) << sheet;
+    EXPECT_NE(sheet.find(R"(<c r="B2"><f>A2*2</f>)"), std::string::npos) << sheet;
+    EXPECT_EQ(sheet.find("shared"), std::string::npos) << sheet;
+}
+
 TEST_F(ExcelEdit, OdsRowsAreDeletedAndCellsRewritten) {
     const std::string src = (test::testdataDir() / "office/excel/family_calc.ods").string();
     modOffice office(settings);
