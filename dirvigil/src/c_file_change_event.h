@@ -39,6 +39,7 @@ private:
 #ifndef _WIN32
     bool addWatch(const std::string& path);
     void addSubtree(const std::string& path);
+    void removeSubtree(const std::string& path);
     // Reads what the kernel queued; true when any event is of a watched kind.
     bool drainEvents();
 

@@ -97,6 +97,19 @@ void cFileChangeEvent::addSubtree(const std::string& path)
     ::closedir(dir);
 }
 
+void cFileChangeEvent::removeSubtree(const std::string& path)
+{
+    const std::string below = path + "/";
+    for (auto it = watches_.begin(); it != watches_.end();) {
+        if (it->second == path || it->second.compare(0, below.size(), below) == 0) {
+            inotify_rm_watch(static_cast<int>(handle_), it->first);
+            it = watches_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
 bool cFileChangeEvent::drainEvents()
 {
     bool relevant = false;
@@ -111,9 +124,12 @@ bool cFileChangeEvent::drainEvents()
                 watches_.erase(ev->wd);
                 continue;
             }
-            if (recursive_ && (ev->mask & IN_ISDIR) && (ev->mask & (IN_CREATE | IN_MOVED_TO)) && ev->len > 0) {
-                if (auto it = watches_.find(ev->wd); it != watches_.end())
-                    addSubtree(it->second + "/" + ev->name);
+            if (recursive_ && (ev->mask & IN_ISDIR) && ev->len > 0) {
+                if (auto it = watches_.find(ev->wd); it != watches_.end()) {
+                    const std::string path = it->second + "/" + ev->name;
+                    if (ev->mask & IN_MOVED_FROM) removeSubtree(path); // left the tree, or comes back renamed
+                    if (ev->mask & (IN_CREATE | IN_MOVED_TO)) addSubtree(path);
+                }
             }
             if ((ev->mask & mask_) || (ev->mask & IN_Q_OVERFLOW)) relevant = relevant || isWatchedKind(*ev, flags_);
         }

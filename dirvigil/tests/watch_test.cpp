@@ -131,6 +131,18 @@ TEST_F(WatchTest, RecursiveReportsNamesInTheSubtreeButNotSizes)
     expectKeyDown(nextNotification());
     dvtest::writeFile(temp_.path() / "sub" / "later" / "c.txt", "");
     expectKeyDown(nextNotification());
+
+    // Renamed within the tree it is still watched, under its new name;
+    // moved out of the tree it is not.
+    fs::rename(temp_.path() / "sub" / "later", temp_.path() / "sub" / "renamed");
+    expectKeyDown(nextNotification());
+    dvtest::writeFile(temp_.path() / "sub" / "renamed" / "d.txt", "");
+    expectKeyDown(nextNotification());
+    dvtest::TempFolder outside;
+    fs::rename(temp_.path() / "sub" / "renamed", outside.path() / "moved");
+    expectKeyDown(nextNotification());
+    dvtest::writeFile(outside.path() / "moved" / "e.txt", "");
+    EXPECT_FALSE(nextNotification(kQuietPeriod)) << "a folder moved away is no longer watched";
 }
 
 TEST_F(WatchTest, FolderThatCannotBeWatchedRaisesTheErrorAndStartsNothing)
