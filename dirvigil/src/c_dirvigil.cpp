@@ -23,10 +23,10 @@ constexpr std::uint32_t kWaitMs = 100;
 
 std::uint32_t WatchThreadProc(void* pArg)
 {
-    CoInitialize(nullptr);
+    const HRESULT apartment = CoInitialize(nullptr);
     {
-        // The runtime sets up its per-thread state for this library on the
-        // first object made here; the object itself is of no interest.
+        // Making one object here lets the runtime prepare what it keeps per
+        // thread for this library; the object itself is of no interest.
         IID iidUnknown{};
         CLSID clsidDummy{};
         IIDFromString(DV_OLESTR("{00000000-0000-0000-C000-000000000046}"), &iidUnknown);
@@ -46,7 +46,7 @@ std::uint32_t WatchThreadProc(void* pArg)
         }
         watcher->Release();
     }
-    CoUninitialize();
+    if (SUCCEEDED(apartment)) CoUninitialize();
     return 0;
 }
 
