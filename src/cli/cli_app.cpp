@@ -2,6 +2,7 @@
 
 #include "cli/cli_port.h"
 #include "cli/cli_save.h"
+#include "office/office_line_source.h"
 #include "results/frequency.h"
 #include "scan/document.h"
 #include "scan/patterns.h"
@@ -291,14 +292,15 @@ private:
 
 // Everything one run works on.
 struct Session {
+    explicit Session(const SettingsValues& settings) : office(settings), officeLines(office, settings) {}
     LoadedDocument doc;
     RunState run;
     ResultsView view;
+    modOffice office; // a Word or Excel document stays open here until it is saved
+    OfficeReaderSource officeLines;
 };
 
-// The Office documents' line source; none is built into this command yet, so
-// such documents end with the adapter's initialisation error.
-OfficeSession officeSession(Session&) { return {}; }
+OfficeSession officeSession(Session& s) { return makeOfficeSession(s.office, s.officeLines); }
 
 // --count: the load alone, without the scan.
 int loadOnly(Options& o, Session& s, std::ostream& out, std::ostream& err) {
@@ -400,7 +402,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         out << usage();
         return 0;
     }
-    Session s;
+    Session s(o.settings);
     if (o.count) return loadOnly(o, s, out, err);
     const bool saving = o.save.save || o.save.exportGiven;
     if (!o.lines && !o.frequency && !saving) o.list = true;
@@ -408,7 +410,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (const int status = loadAndScan(o, s, err, progress); status != 0) return status;
     produceOutput(o, s, out);
     if (saving || !o.save.actions.empty())
-        return runSelectSaveExport(o.save, s.doc, s.run, o.settings, InitRegExp(), out, err);
+        return runSelectSaveExport(o.save, s.doc, s.run, o.settings, InitRegExp(), &s.office, out, err);
     return 0;
 }
 

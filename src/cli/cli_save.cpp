@@ -1,12 +1,14 @@
 #include "cli/cli_save.h"
 
 #include "cli/cli_port.h"
+#include "office/office_line_source.h"
 #include "results/selection.h"
 #include "save/save_driver.h"
 #include "save/save_options.h"
 #include "scan/line_filters.h"
 
 #include <charconv>
+#include <memory>
 #include <ostream>
 
 namespace twinsift::cli {
@@ -130,7 +132,7 @@ void applySaveOptions(const SaveRequest& req, const LoadedDocument& doc, Setting
 }
 
 int runSave(const SaveRequest& req, LoadedDocument& doc, RunState& run, SettingsValues& settings,
-            bool bRegExpAvailable, std::ostream& err) {
+            bool bRegExpAvailable, modOffice* office, std::ostream& err) {
     if (std::string e = applyFileList(req, doc); !e.empty()) {
         err << "twinsift-cli: " << e << '\n';
         return 2;
@@ -143,6 +145,11 @@ int runSave(const SaveRequest& req, LoadedDocument& doc, RunState& run, Settings
     LineFilters filters(settings, doc.codec, bRegExpAvailable);
     driver.setLineFilters({[&](std::string_view l) { return filters.PassesIncludeFilter(l); },
                            [&](std::string_view l) { return filters.PreprocessLine(l, false); }});
+    std::unique_ptr<OfficeSaveSide> officeSide;
+    if (office && (doc.bDocIsWord || doc.bDocIsExcel)) {
+        officeSide = std::make_unique<OfficeSaveSide>(*office, doc.bDocIsWord);
+        driver.setOffice(officeSide.get());
+    }
     driver.cmdSave_Click();
     if (!port.panelText("status").empty()) err << port.panelText("status") << '\n';
     return driver.outcome() == SaveOutcome::Saved ? 0 : 1;
@@ -216,7 +223,7 @@ std::string parseExportWhich(const std::string& text, ExportLines& which) {
 }
 
 int runSelectSaveExport(const SaveRequest& req, LoadedDocument& doc, RunState& run, SettingsValues& settings,
-                        bool bRegExpAvailable, std::ostream& out, std::ostream& err) {
+                        bool bRegExpAvailable, modOffice* office, std::ostream& out, std::ostream& err) {
     if (!req.actions.empty()) {
         SavePort port(err, {}, false);
         SelectionCommands cmd(doc, run, port);
@@ -228,7 +235,7 @@ int runSelectSaveExport(const SaveRequest& req, LoadedDocument& doc, RunState& r
         doc.bNoDisplay = noDisplay;
     }
     int status = 0;
-    if (req.save) status = runSave(req, doc, run, settings, bRegExpAvailable, err);
+    if (req.save) status = runSave(req, doc, run, settings, bRegExpAvailable, office, err);
     if (status == 0 && req.exportGiven) status = runExport(req, doc, settings, out, err);
     return status;
 }

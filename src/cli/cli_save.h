@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+namespace twinsift {
+class modOffice;
+}
+
 namespace twinsift::cli {
 
 struct SaveRequest {
@@ -43,7 +47,8 @@ std::string parseExportWhich(const std::string& text, ExportLines& which);
 
 // Runs the selection actions, the save and the export on the scanned document.
 // Returns the exit status: 0 success, 1 failure, 2 usage error.
+// `office` holds the loaded Word or Excel document, if any.
 int runSelectSaveExport(const SaveRequest& req, LoadedDocument& doc, RunState& run, SettingsValues& settings,
-                        bool bRegExpAvailable, std::ostream& out, std::ostream& err);
+                        bool bRegExpAvailable, modOffice* office, std::ostream& out, std::ostream& err);
 
 } // namespace twinsift::cli

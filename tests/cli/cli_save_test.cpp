@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <sstream>
 
 using twinsift::test::TempDir;
@@ -115,4 +116,27 @@ TEST(CliSave, WriteProtectedTargetNeedsForce) {
     r = cli({"--quiet", "--force", "--select", "all-but-first", "--save", out, src});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(readFile(out), "a\r\nb\r\nc\r\n");
+}
+
+TEST(CliSave, WordDocumentIsSavedThroughTheOfficeAdapter) {
+    const fs::path docx = twinsift::test::testdataDir() / "office" / "word" / "plain_duplicates.docx";
+    if (!fs::exists(docx)) GTEST_SKIP() << "office test documents are not there";
+    TempDir d;
+    const std::string src = (d.path() / "in.docx").string(), out = (d.path() / "out.docx").string();
+    fs::copy_file(docx, src);
+
+    auto r = cli({"--quiet", "--case-sensitive", "--keep-whitespace", "--select", "all-but-first", "--save", out, src});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(has(r.err, "Finished saving!"));
+
+    // The saved document holds the first line of every group and nothing twice.
+    std::string expected;
+    std::set<std::string> seen;
+    std::istringstream in(readFile(docx.string() + ".expected.txt"));
+    for (std::string line; std::getline(in, line);)
+        if (seen.insert(line).second) expected += line + "\n";
+    r = cli({"--lines", "--case-sensitive", "--keep-whitespace", out});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(readFile(src), readFile(docx.string())) << "the source document stays as it was";
 }
