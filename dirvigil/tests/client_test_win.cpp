@@ -170,6 +170,26 @@ int main()
         CHECK(watcher->GetIDsOfNames(IID_NULL, &name, 1, 0, &id) == S_OK);
         DISPPARAMS none{};
         CHECK(watcher->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr) == S_OK);
+        // Create by name with the optional argument left out: the error comes back as an exception.
+        name = const_cast<LPOLESTR>(L"create");
+        CHECK(watcher->GetIDsOfNames(IID_NULL, &name, 1, 0, &id) == S_OK);
+        VARIANT args[2];
+        VariantInit(&args[0]);
+        VariantInit(&args[1]);
+        V_VT(&args[0]) = VT_I4; // arguments go last to first
+        V_I4(&args[0]) = hwnd;
+        V_VT(&args[1]) = VT_BSTR;
+        V_BSTR(&args[1]) = missing;
+        DISPPARAMS two{args, nullptr, 2, 0};
+        EXCEPINFO excep{};
+        CHECK(watcher->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &two, nullptr, &excep, nullptr) == DISP_E_EXCEPTION);
+        CHECK(excep.scode == static_cast<HRESULT>(0x80040000u));
+        CHECK(excep.bstrDescription && std::wstring(excep.bstrDescription) == L"Cannot create change notification handle");
+        SysFreeString(excep.bstrDescription);
+        SysFreeString(excep.bstrSource);
+        V_BSTR(&args[1]) = path;
+        CHECK(watcher->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &two, nullptr, nullptr, nullptr) == S_OK);
+        CHECK(watcher->Kill() == S_OK);
 
         SysFreeString(missing);
         SysFreeString(path);
