@@ -89,6 +89,9 @@ void appendOoxmlRun(pugi::xml_node p, const std::string& w, const pugi::xml_node
         } else if (ch == '\v' || ch == '\n' || ch == '\r') {
             flush();
             run.append_child((w + "br").c_str());
+        } else if (ch == '\f') {
+            flush();
+            run.append_child((w + "br").c_str()).append_attribute((w + "type").c_str()) = "page";
         } else {
             piece += ch;
         }

@@ -82,6 +82,32 @@ TEST_F(BadPackage, InflatingPastTheLimitsStops) {
     EXPECT_EQ(pkg.read("b.xml").value_or("").size(), std::size_t{600} << 10);
 }
 
+TEST_F(BadPackage, DamagedBytesAnywhereNeverCrashTheReader) {
+    for (const char* name : {"word/family.docx", "excel/shared_strings.xlsx"}) {
+        const std::string whole = test::readFile(test::testdataDir() / "office" / name);
+        const bool word = std::string(name).rfind("word", 0) == 0;
+        for (std::size_t at = 0; at < whole.size(); at += 61) {
+            std::string bytes = whole;
+            bytes[at] = static_cast<char>(bytes[at] ^ 0x5A);
+            const std::string path = dir.write(word ? "d.docx" : "d.xlsx", bytes);
+            modOffice office(settings);
+            if (word) {
+                if (office.WordOpen(path)) {
+                    office.WordInitGet();
+                    while (office.lWordLineCount > 0 && !office.bWordEOF) office.WordGetLine();
+                } else {
+                    EXPECT_EQ(office.sOfficeError, "Error Initializing Word") << at;
+                }
+            } else if (office.ExcelOpen(path)) {
+                office.ExcelInitGet();
+                while (!office.bExcelEOF) office.ExcelGetRow();
+            } else {
+                EXPECT_EQ(office.sOfficeError, "Error Initializing Excel") << at;
+            }
+        }
+    }
+}
+
 TEST_F(BadPackage, EmptyWorkbookGivesOneEmptyRow) {
     const std::string path = test::writeXlsx((dir.path() / "empty.xlsx").string(), "");
     modOffice office(settings);

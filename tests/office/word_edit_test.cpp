@@ -80,10 +80,10 @@ TEST_F(WordEdit, ChangedLineTurnsTabsAndLineBreaksBackIntoDocumentMarks) {
     modOffice office(settings);
     test::readWordLines(office, src);
     ASSERT_TRUE(office.WordInitPut());
-    ASSERT_TRUE(office.WordPutLine("  new\tline\vsecond  <&>"));
+    ASSERT_TRUE(office.WordPutLine("  new\tline\vsecond\fpage  <&>"));
     const std::string out = (dir.path() / "t2.docx").string();
     ASSERT_TRUE(office.WordSaveAs(out));
-    EXPECT_EQ(test::readWordLines(office, out), (std::vector<std::string>{"  new\tline\vsecond  <&>", "z"}));
+    EXPECT_EQ(test::readWordLines(office, out), (std::vector<std::string>{"  new\tline\vsecond\fpage  <&>", "z"}));
     const std::string xml = test::packageEntry(out, "word/document.xml");
     EXPECT_NE(xml.find("<w:jc w:val=\"center\""), std::string::npos);
     EXPECT_NE(xml.find("<w:tab"), std::string::npos);
