@@ -2,6 +2,7 @@
 
 #include "cli/cli_port.h"
 #include "cli/cli_save.h"
+#include "office/formula_refs.h"
 #include "office/office_line_source.h"
 #include "results/frequency.h"
 #include "scan/document.h"
@@ -147,6 +148,16 @@ const std::vector<OptionSpec>& optionTable() {
          flag([](Options& o) { o.settings.Load_chkExcludeRegExp = 1; })},
         {"exclude-case-sensitive", "", "--exclude matches case-sensitively",
          flag([](Options& o) { o.settings.Load_chkExcludeCase = 1; })},
+        {"sheet", "N", "read worksheet N of an Excel workbook (default 1)",
+         [](Options& o, const std::string& v) { return parseInt16(v, "sheet", o.settings.Load_ExcelWorksheet); }},
+        {"column", "LETTERS", "read the worksheet column LETTERS (default A)",
+         [](Options& o, const std::string& v) {
+             const int n = office::columnNumber(v);
+             if (n == 0) return "--column needs column letters such as A or AB, not '" + v + "'";
+             o.settings.Load_ExcelColumn = static_cast<std::int16_t>(n);
+             o.settings.Load_ExcelColumnName = modOffice::ExcelColumnName(n);
+             return std::string();
+         }},
         {"no-nbsp-conversion", "", "keep no-break spaces as they are",
          flag([](Options& o) { o.settings.bConvertNBSPToSpace = false; })},
         // Selecting (repeatable, run in command-line order).
