@@ -1,10 +1,19 @@
 #include "scan/duplicate_finder.h"
 
+#include "scan/pod_vector.h"
+
+#include <unicode/uchar.h>
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <new>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace twinsift {
 
@@ -12,6 +21,54 @@ namespace {
 
 constexpr std::int32_t kNotKeyed = -1; // turned away by the include filter
 constexpr std::int32_t kEmptyKey = -2;
+
+// A fixed-size, zero-filled array for the scan's big tables. Large ones come
+// straight from the system with huge pages where offered: the key table is
+// probed at random, and with small pages nearly every probe also misses the
+// address cache.
+template <class T>
+class HugeArray {
+public:
+    explicit HugeArray(std::size_t n) : size_(n) {
+        const std::size_t bytes = std::max<std::size_t>(n, 1) * sizeof(T);
+#if defined(__linux__)
+        if (bytes >= (1u << 20)) {
+            void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (p == MAP_FAILED) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+            ::madvise(p, bytes, MADV_HUGEPAGE);
+#endif
+            data_ = static_cast<T*>(p);
+            mapped_ = true;
+            return;
+        }
+#endif
+        data_ = static_cast<T*>(std::calloc(std::max<std::size_t>(n, 1), sizeof(T)));
+        if (!data_) throw std::bad_alloc();
+    }
+    ~HugeArray() { release(); }
+    HugeArray(const HugeArray&) = delete;
+    HugeArray& operator=(const HugeArray&) = delete;
+
+    T& operator[](std::size_t i) noexcept { return data_[i]; }
+    const T& operator[](std::size_t i) const noexcept { return data_[i]; }
+    std::size_t size() const noexcept { return size_; }
+    void release() noexcept {
+        if (!data_) return;
+#if defined(__linux__)
+        if (mapped_) ::munmap(data_, std::max<std::size_t>(size_, 1) * sizeof(T));
+        else std::free(data_);
+#else
+        std::free(data_);
+#endif
+        data_ = nullptr;
+    }
+
+private:
+    T* data_ = nullptr;
+    std::size_t size_;
+    bool mapped_ = false;
+};
 
 constexpr std::uint64_t kOnes = 0x0101010101010101ull;
 constexpr std::uint64_t kHigh = 0x8080808080808080ull;
@@ -100,6 +157,46 @@ bool equalFolded(const char* a, const char* b, std::size_t n) {
     return n == 0 || foldAscii(loadTail(a, n)) == foldAscii(loadTail(b, n));
 }
 
+// The codec's upper case of a key into `out`, as toUpper() gives it, with the
+// two-byte UTF-8 characters (Latin, Greek, Cyrillic, ...) mapped from a table
+// instead of one library call each.
+class FastUpper {
+public:
+    FastUpper() {
+        for (char32_t cp = 0; cp < kTable; ++cp) table_[cp] = static_cast<char32_t>(u_toupper(static_cast<UChar32>(cp)));
+    }
+    void operator()(std::string_view s, std::string& out, Codec codec) const {
+        out.assign(s);
+        if (codec == Codec::Windows1252) {
+            toUpperInPlace(out, codec);
+            return;
+        }
+        out.clear();
+        for (std::size_t i = 0; i < s.size();) {
+            const auto c = static_cast<unsigned char>(s[i]);
+            if (c < 0x80) {
+                out.push_back(static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c));
+                ++i;
+                continue;
+            }
+            char32_t cp;
+            const std::size_t n = decodeUtf8(s, i, cp);
+            if (n == 1) {
+                out.push_back(static_cast<char>(c)); // a stray byte stays as it is
+            } else {
+                const char32_t up = cp < kTable ? table_[cp] : static_cast<char32_t>(u_toupper(static_cast<UChar32>(cp)));
+                if (up == cp) out.append(s.data() + i, n);
+                else appendUtf8(out, up);
+            }
+            i += n;
+        }
+    }
+
+private:
+    static constexpr char32_t kTable = 0x800;
+    char32_t table_[kTable];
+};
+
 // A key's group. The key is the one of its first line, a piece of that line:
 // the lines outlive the scan, so no key is copied.
 struct Group {
@@ -160,39 +257,47 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     const std::int64_t N = lines.ListCount();
     scan.W = digitCount(N);
 
-    std::vector<std::int32_t> lineGroup(static_cast<std::size_t>(N));
-    std::vector<Group> groups;
+    HugeArray<std::int32_t> lineGroup(static_cast<std::size_t>(N));
+    PodVector<Group> groups;
     std::string candidateUpper;
+    static const FastUpper upper;
 
     // Open addressing over (hash tag, group + 1); the size is fixed by N, so
     // the table never grows.
     const std::size_t slots = std::bit_ceil(static_cast<std::size_t>(std::max<std::int64_t>(16, N + N / 2)));
     const std::size_t mask = slots - 1;
-    std::vector<std::uint64_t> table(slots);
+    HugeArray<std::uint64_t> table(slots);
 
     // Lines go through in batches: their keys and hashes first, with the table
     // slots fetched ahead, then one by one into the table.
+    // Lines go through a three-stage pipeline, one batch per stage: keys and
+    // hashes (fetching the table slot), then a look at the slot (fetching the
+    // group it names), then the real lookup. Every line thus finds its memory
+    // already on the way; only the last stage changes anything.
     constexpr int kBatch = 16;
+    constexpr int kRing = 3 * kBatch;
     struct Pending {
         std::string_view key;  // the key, a piece of the line
-        std::string_view form; // the form it is compared in (may point into upperBatch)
+        std::string_view form; // the form it is compared in (may point into upperRing)
         std::uint64_t hash;
         std::int32_t state; // kNotKeyed, kEmptyKey or 0 for a key
     };
-    Pending batch[kBatch];
-    std::string upperBatch[kBatch];
+    Pending ring[kRing];
+    std::string upperRing[kRing];
+    const std::int64_t batches = (N + kBatch - 1) / kBatch;
 
-    std::int64_t last = N - 1; // the last line handled
-    for (std::int64_t base = 0; base < N && !scan.bStopped; base += kBatch) {
+    auto prepare = [&](std::int64_t batch) {
+        const std::int64_t base = batch * kBatch;
         const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
         for (int b = 0; b < count; ++b) {
-            Pending& p = batch[b];
+            const int r = static_cast<int>((base + b) % kRing);
+            Pending& p = ring[r];
             const std::string_view line = lines.ListView(static_cast<std::int32_t>(base + b));
             if (testInclude && !filters.PassesIncludeFilter(line)) {
                 p.state = kNotKeyed;
                 continue;
             }
-            std::string_view key = filters.PreprocessView(line, true);
+            const std::string_view key = filters.PreprocessView(line, true);
             if (key.empty()) {
                 p.state = kEmptyKey;
                 continue;
@@ -207,17 +312,33 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                 p.hash = hashFolded(key, high);
                 if (high || codec == Codec::Windows1252) {
                     // Beyond ASCII: compare the codec's upper-case forms.
-                    upperBatch[b].assign(key);
-                    toUpperInPlace(upperBatch[b], codec);
-                    p.form = upperBatch[b];
+                    upper(key, upperRing[r], codec);
+                    p.form = upperRing[r];
                     p.hash = hashFolded(p.form, high);
                 }
             }
             __builtin_prefetch(&table[p.hash & mask]);
         }
+    };
+    auto peek = [&](std::int64_t batch) {
+        const std::int64_t base = batch * kBatch;
+        const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
+        for (int b = 0; b < count; ++b) {
+            const Pending& p = ring[(base + b) % kRing];
+            if (p.state != 0) continue;
+            const std::uint64_t slot = table[p.hash & mask];
+            if (slot != 0) {
+                const Group& cand = groups[static_cast<std::uint32_t>(slot) - 1];
+                __builtin_prefetch(&cand);
+            }
+        }
+    };
+    auto settle = [&](std::int64_t batch) {
+        const std::int64_t base = batch * kBatch;
+        const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
         for (int b = 0; b < count; ++b) {
             const std::int64_t i = base + b;
-            Pending& p = batch[b];
+            const Pending& p = ring[i % kRing];
             if (p.state == kNotKeyed) {
                 lineGroup[i] = kNotKeyed;
             } else if (p.state == kEmptyKey) {
@@ -234,8 +355,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                     const Group& cand = groups[static_cast<std::uint32_t>(slot) - 1];
                     std::string_view candForm(cand.key, cand.length & ~kFolded);
                     if (cand.length & kFolded) {
-                        candidateUpper.assign(candForm);
-                        toUpperInPlace(candidateUpper, codec);
+                        upper(candForm, candidateUpper, codec);
                         candForm = candidateUpper;
                     }
                     if (candForm.size() != p.form.size()) continue;
@@ -256,14 +376,25 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                 ++groups[g].count;
                 lineGroup[i] = g;
             }
-            if (!progressStep(i)) {
+            if (!progressStep(i)) return i;
+        }
+        return std::int64_t{-1};
+    };
+
+    std::int64_t last = N - 1; // the last line handled
+    for (std::int64_t k = 0; k < batches + 2; ++k) {
+        if (k < batches) prepare(k);
+        if (k >= 1 && k - 1 < batches) peek(k - 1);
+        if (k >= 2) {
+            const std::int64_t stoppedAt = settle(k - 2);
+            if (stoppedAt >= 0) {
                 scan.bStopped = true;
-                last = i;
+                last = stoppedAt;
                 break;
             }
         }
     }
-    std::vector<std::uint64_t>().swap(table); // the key table goes before the entries are built
+    table.release(); // the key table goes before the entries are built
 
     EntryWriter out(doc.lstDuplicates, scan.W);
     auto keyOf = [&](std::int64_t i) { return filters.PreprocessView(lines.ListView(static_cast<std::int32_t>(i)), true); };
@@ -302,25 +433,39 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         total += groups[g].count;
         ++scan.lUniqueDups;
     }
-    std::vector<Group>().swap(groups);
-    std::vector<std::int32_t> order(total);
+    std::vector<std::uint32_t> sizes; // of the reported groups, in their order
+    sizes.reserve(static_cast<std::size_t>(scan.lUniqueDups));
+    for (std::size_t g = 0; g < groups.size(); ++g)
+        if (groups[g].count >= 2) sizes.push_back(groups[g].count);
+    groups.clear();
+
+    // Members of a group lie anywhere in the file. Collecting them while the
+    // lines are walked in order keeps every read of the lines sequential; the
+    // entries are then written with their texts fetched ahead.
+    struct Member {
+        const char* text;
+        std::uint32_t length;
+        std::int32_t line;
+    };
+    HugeArray<Member> members(total);
     for (std::int64_t i = 0; i < N; ++i) {
         const std::int32_t g = lineGroup[i];
-        if (g >= 0 && next[g] != kSingle) order[next[g]++] = static_cast<std::int32_t>(i);
+        if (g < 0 || next[g] == kSingle) continue;
+        const std::string_view line = lines.ListView(static_cast<std::int32_t>(i));
+        members[next[g]++] = Member{line.data(), static_cast<std::uint32_t>(line.size()), static_cast<std::int32_t>(i)};
     }
     std::vector<std::uint32_t>().swap(next);
+    lineGroup.release();
 
     doc.lstDuplicates.Reserve(total);
-    std::int32_t firstOfGroup = -1, currentGroup = -1;
-    for (std::uint32_t j = 0; j < total; ++j) {
-        // Members of a group lie anywhere in the file: fetch their lines ahead.
-        if (j + 8 < total) __builtin_prefetch(lines.ListView(order[j + 8]).data());
-        const std::int32_t i = order[j];
-        if (lineGroup[i] != currentGroup) {
-            currentGroup = lineGroup[i];
-            firstOfGroup = i;
+    std::uint32_t j = 0;
+    for (const std::uint32_t size : sizes) {
+        const std::int32_t first = members[j].line;
+        for (const std::uint32_t end = j + size; j < end; ++j) {
+            if (j + 24 < total) __builtin_prefetch(members[j + 24].text);
+            const Member& m = members[j];
+            out.add(first, m.line, filters.PreprocessView(std::string_view(m.text, m.length), true));
         }
-        out.add(firstOfGroup, i, keyOf(i));
     }
     return scan;
 }
