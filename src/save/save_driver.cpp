@@ -376,6 +376,17 @@ bool SaveDriver::runSave(const std::string& target) {
         tempCreated = true;
     }
 
+    auto officeErrorCheck = [&] {
+        if (!office || office_->error().empty()) return;
+        port_.messageBox("An error occurred when saving the document...\r\n\r\n" + office_->error(), MsgIcon::Error,
+                         MsgButtons::Ok);
+        port_.refreshButtonBar();
+        office_->Close();
+        setStatus("Save error...");
+        outcome_ = SaveOutcome::Failed;
+        throw SaveStopped{};
+    };
+
     // 12.-14. Every line of every marked file.
     const std::int64_t tickEvery = office ? (doc_.bDocIsWord ? 1 : 5) : 50;
     const bool testInclude = settings_.Save_TestInclude == 1 && filters_.passesInclude;
@@ -413,15 +424,7 @@ bool SaveDriver::runSave(const std::string& target) {
             setStatus(percent("Saving...", static_cast<double>(handled), static_cast<double>(total)));
             port_.setProgressValue(handled - 1);
             port_.pumpEvents();
-            if (office && !office_->error().empty()) {
-                port_.messageBox("An error occurred when saving the document...\r\n\r\n" + office_->error(),
-                                 MsgIcon::Error, MsgButtons::Ok);
-                port_.refreshButtonBar();
-                office_->Close();
-                setStatus("Save error...");
-                outcome_ = SaveOutcome::Failed;
-                throw SaveStopped{};
-            }
+            officeErrorCheck();
             cancelCheck();
         }
         ++line;
@@ -434,8 +437,11 @@ bool SaveDriver::runSave(const std::string& target) {
         if (office) {
             std::int32_t k = 0;
             while (!office_->eof()) {
-                if (k >= doc_.lstOriginal.ListCount() || line >= static_cast<std::int64_t>(removal.size()))
+                if (k >= doc_.lstOriginal.ListCount() || line >= static_cast<std::int64_t>(removal.size())) {
+                    // A cursor that stopped moving is the adapter's failure.
+                    officeErrorCheck();
                     fail("Error saving file!");
+                }
                 handle(doc_.lstOriginal.ListView(k), line == first);
                 ++k;
             }
@@ -471,7 +477,9 @@ bool SaveDriver::runSave(const std::string& target) {
         if (readFailed) fail("Error saving file!");
     }
 
-    // 16. Complete the output.
+    // 16. Complete the output. A failed put or delete after the last tick
+    // must not reach the saved document either.
+    officeErrorCheck();
     if (office) {
         if (!office_->SaveAs(target)) {
             port_.messageBox(office_->error(), MsgIcon::Error, MsgButtons::Ok);

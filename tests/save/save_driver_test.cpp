@@ -433,6 +433,18 @@ TEST_F(SaveFixture, WordFailuresCloseTheInstance) {
         EXPECT_EQ(std::count(office.calls.begin(), office.calls.end(), std::string("saveas:saved.docx")), 0);
     }
     {
+        // Excel ticks every 5 rows: a failure on the last row is still caught.
+        FakeOffice office;
+        office.failPutAt = 2;
+        setup(office);
+        doc.bDocIsWord = false;
+        doc.bDocIsExcel = true;
+        driver.cmdSave_Click();
+        EXPECT_EQ(port.last("status"), "Save error...");
+        EXPECT_EQ(office.calls.back(), "close");
+        EXPECT_EQ(std::count(office.calls.begin(), office.calls.end(), std::string("saveas:saved.docx")), 0);
+    }
+    {
         FakeOffice office;
         office.saveOk = false;
         setup(office);
