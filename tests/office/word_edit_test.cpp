@@ -142,6 +142,20 @@ TEST_F(WordEdit, SavingRefusesATargetOfAnotherFormatAndAnEmptyPathSavesNothing) 
     EXPECT_EQ(test::readWordLines(office, src), (std::vector<std::string>{"b"}));
 }
 
+TEST_F(WordEdit, MacroAndTemplatePackagesUseTheSameCodeAndKeepTheirExtension) {
+    const std::string body = test::readFile(test::testdataDir() / "office/word/plain_duplicates.docx");
+    const std::string src = dir.write("macro.docm", body);
+    modOffice office(settings);
+    EXPECT_EQ(test::readWordLines(office, src), test::readExpected((test::testdataDir() / "office/word/plain_duplicates.docx.expected.txt").string()));
+    EXPECT_FALSE(office.WordSaveAs((dir.path() / "macro.docx").string()));
+    EXPECT_TRUE(office.WordSaveAs((dir.path() / "macro copy.DOCM").string()));
+    // A target that cannot be written leaves nothing behind.
+    const fs::path missing = dir.path() / "no such folder" / "x.docm";
+    EXPECT_FALSE(office.WordSaveAs(missing.string()));
+    EXPECT_EQ(office.sOfficeError, "Error Saving Word File");
+    EXPECT_FALSE(fs::exists(missing.parent_path()));
+}
+
 // Removes every repeated line (exact text), the way a save of duplicates would.
 std::vector<std::string> dedupeAndSave(modOffice& office, const std::vector<std::string>& lines, const std::string& out) {
     std::set<std::string> seen;
