@@ -15,6 +15,7 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QTreeView>
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -175,6 +176,11 @@ void frmMain::createControls() {
     imgDragbar->setLineWidth(1);
     imgDragbar->setMouseTracking(true);
     imgDragbar->installEventFilter(this);
+
+    // The design's label widths fit its own font; never cut a caption short
+    // where the desktop's font runs wider.
+    for (QLabel* label : {lblSource, lblShowQuickstartHelp, lblDups})
+        label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
 
     StatusBar = new QStatusBar(this);
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
