@@ -147,6 +147,7 @@ void ExcelWorkbook::close() {
     xfDateKind_.clear();
     date1904_ = false;
     changed_ = false;
+    applied_ = false;
 }
 
 const std::string& ExcelWorkbook::sheetName(int k) const { return sheets_.at(static_cast<std::size_t>(k))->name; }
@@ -383,7 +384,7 @@ std::string ExcelWorkbook::cellText(int k, int row, int column) const {
 }
 
 bool ExcelWorkbook::setCell(int k, int row, int column, std::string_view text) {
-    if (k < 0 || k >= sheetCount() || row < 1 || row > 1048576 || column < 1 || column > 16384) return false;
+    if (applied_ || k < 0 || k >= sheetCount() || row < 1 || row > 1048576 || column < 1 || column > 16384) return false;
     Sheet& s = *sheets_[static_cast<std::size_t>(k)];
     const bool ok = format_ == PackageFormat::Ooxml ? setOoxmlCell(s, row, column, text) : setOdfCell(s, row, column, text);
     if (ok) {
@@ -523,7 +524,7 @@ bool ExcelWorkbook::setOdfCell(Sheet& s, int row, int column, std::string_view t
 }
 
 bool ExcelWorkbook::deleteRow(int k, int row) {
-    if (k < 0 || k >= sheetCount() || row < 1 || row > 1048576) return false;
+    if (applied_ || k < 0 || k >= sheetCount() || row < 1 || row > 1048576) return false;
     Sheet& s = *sheets_[static_cast<std::size_t>(k)];
     s.deleted.add(row);
     s.dirty = true;
@@ -533,9 +534,11 @@ bool ExcelWorkbook::deleteRow(int k, int row) {
 
 bool ExcelWorkbook::writeTo(const std::string& path) {
     if (!pkg_.isOpen()) return false;
-    if (changed_) {
+    // Deletions are applied to the parts once; saving again writes the same package.
+    if (changed_ && !applied_) {
         const bool ok = format_ == PackageFormat::Ooxml ? writeOoxml() : writeOdf();
         if (!ok) return false;
+        applied_ = true;
     }
     return pkg_.writeTo(path);
 }

@@ -44,6 +44,8 @@ public:
     bool setCell(int k, int row, int column, std::string_view text);
     bool deleteRow(int k, int row);
 
+    // Writes the package (complete, not atomic). The first write applies the
+    // pending deletions to the parts; after it the workbook takes no changes.
     bool writeTo(const std::string& path);
 
 private:
@@ -67,6 +69,7 @@ private:
     std::vector<int> xfDateKind_; // per cell style: a DateKind
     bool date1904_ = false;
     bool changed_ = false;
+    bool applied_ = false;
 };
 
 } // namespace twinsift::office
