@@ -230,10 +230,15 @@ std::string usage() {
     for (const OptionSpec& s : optionTable()) {
         std::string left = "  --";
         left += s.name;
-        if (!s.valueName.empty()) left += " " + std::string(s.valueName);
+        if (!s.valueName.empty()) {
+            left += ' ';
+            left += s.valueName;
+        }
         if (left.size() < 26) left.resize(26, ' ');
         else left += "  ";
-        u += left + std::string(s.help) + "\n";
+        u += left;
+        u += s.help;
+        u += '\n';
     }
     u += "  -h, --help                show this help\n";
     return u;
