@@ -19,8 +19,8 @@ namespace twinsift::office {
 
 // Limits against zip bombs: what one entry and all entries together may inflate to.
 struct PackageLimits {
-    std::uint64_t maxEntryBytes = std::uint64_t{256} << 20;
-    std::uint64_t maxTotalBytes = std::uint64_t{1} << 30;
+    std::uint64_t maxEntryBytes = std::uint64_t{128} << 20;
+    std::uint64_t maxTotalBytes = std::uint64_t{512} << 20;
 };
 
 class ZipPackage {

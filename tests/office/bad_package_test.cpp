@@ -72,6 +72,15 @@ TEST_F(BadPackage, EntryNamesLeavingThePackageAreRefused) {
     EXPECT_EQ(office::resolvePartName("xl/workbook.xml", "/xl/worksheets/sheet1.xml"), "xl/worksheets/sheet1.xml");
 }
 
+TEST_F(BadPackage, ZipBombIsRefusedByTheAdapter) {
+    const std::string good = test::writeDocx((dir.path() / "good.docx").string(), "<w:p/>");
+    const std::string path = test::writePackage((dir.path() / "bomb.docx").string(),
+                                                {{"_rels/.rels", test::packageEntry(good, "_rels/.rels")},
+                                                 {"word/document.xml", std::string(std::size_t{129} << 20, ' ')}});
+    EXPECT_LT(fs::file_size(path), std::uintmax_t{1} << 20);
+    expectWordRefused(path);
+}
+
 TEST_F(BadPackage, InflatingPastTheLimitsStops) {
     const std::string path = test::writePackage((dir.path() / "bomb.zip").string(),
                                                 {{"a.xml", std::string(1 << 20, ' ')}, {"b.xml", std::string(600 << 10, ' ')}});

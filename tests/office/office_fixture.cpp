@@ -17,7 +17,8 @@ std::string writePackage(const std::string& path, const Entries& entries) {
     }
     for (const auto& [name, bytes] : entries) {
         zip_source_t* s = zip_source_buffer(z, bytes.data(), bytes.size(), 0);
-        zip_file_add(z, name.c_str(), s, ZIP_FL_ENC_UTF_8);
+        const zip_int64_t idx = zip_file_add(z, name.c_str(), s, ZIP_FL_ENC_UTF_8);
+        if (idx >= 0) zip_set_file_compression(z, static_cast<zip_uint64_t>(idx), ZIP_CM_DEFLATE, 1);
     }
     if (zip_close(z) != 0) ADD_FAILURE() << "cannot write " << path;
     return path;
