@@ -38,36 +38,11 @@ TEST(ProgressGeometry, SteppedBarsShortenToWholeStepsFromTheirOrigin) {
     EXPECT_EQ(ProgressBarRect(PixelRect{0, 0, 20, 100}, 0.05, 10).top, 100);
 }
 
-TEST(ProgressGeometry, WorkingRectShrinksOnlyForABorder) {
-    PixelRect outer{0, 0, 50, 20};
-    EXPECT_EQ(ProgressWorkingRect(outer, 0, 2, false), outer);
-    EXPECT_EQ(ProgressWorkingRect(outer, 1, 1, false), (PixelRect{1, 1, 49, 19}));
-    EXPECT_EQ(ProgressWorkingRect(outer, 2, 2, false), (PixelRect{2, 2, 48, 18}));
-    EXPECT_EQ(ProgressWorkingRect(outer, 2, 2, true), (PixelRect{1, 1, 49, 19}));
-}
-
-TEST(ProgressGeometry, GapsOfTheHundredAndThreePixelBar) {
-    PixelRect work{0, 0, 103, 20};
-    PixelRect bar = ProgressBarRect(work, 0.5, 10);
-    auto gaps = ProgressSegmentGaps(bar, work, true, 8, 2);
-    ASSERT_EQ(gaps.size(), 5u);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(gaps[i], (PixelRect{8 + 10 * i, 0, 10 + 10 * i, 20}));
-}
-
 TEST(ProgressGeometry, BuffersGrowAndNeverShrink) {
     EXPECT_EQ(GrownBufferSize({}, {0, 10}), (PixelSize{}));
     EXPECT_EQ(GrownBufferSize({}, {30, 10}), (PixelSize{30, 10}));
     EXPECT_EQ(GrownBufferSize({30, 10}, {20, 5}), (PixelSize{30, 10}));
     EXPECT_EQ(GrownBufferSize({30, 10}, {20, 40}), (PixelSize{30, 40}));
-}
-
-TEST(ColourValues, SystemReferencesAndTheUnusableDefault) {
-    EXPECT_EQ(plainRgb(RgbColor(1, 2, 3)), (Rgb{1, 2, 3}));
-    EXPECT_TRUE(isSystemColor(SystemColor(15)));
-    EXPECT_EQ(systemColorIndex(SystemColor(15)), 15);
-    EXPECT_EQ(static_cast<std::uint32_t>(SystemColor(13)), 0x8000000Du);
-    EXPECT_TRUE(isSystemColor(-1));
-    EXPECT_FALSE(plainRgb(-1).has_value());
 }
 
 TEST(Rounding, HalvesGoToTheEvenNeighbour) {

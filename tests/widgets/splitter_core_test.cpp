@@ -80,20 +80,6 @@ void configureLikeTheMainWindow(FakeSplitter& s) {
     s.Resize();
 }
 
-TEST(SplitterProperties, DefaultsAsDocumented) {
-    FakeSplitter s;
-    EXPECT_TRUE(s.FullDrag());
-    EXPECT_EQ(s.Orientation(), 1);
-    EXPECT_EQ(s.Proportion(), 50.0);
-    EXPECT_EQ(s.Position(), 128);
-    EXPECT_FALSE(s.KeepProportion());
-    EXPECT_EQ(s.SplitterSize(), 4);
-    EXPECT_EQ(s.MinimumSize(1), 8);
-    EXPECT_EQ(s.MinimumSize(2), 8);
-    EXPECT_EQ(s.MaximumSize(1), -1);
-    EXPECT_EQ(s.MaximumSize(2), -1);
-}
-
 TEST(SplitterProperties, InvalidValuesRaiseError380AndChangeNothing) {
     FakeSplitter s;
     configureLikeTheMainWindow(s);
@@ -162,16 +148,6 @@ TEST(SplitterLayout, ClampRulesApplyInOrderSoMinimumsWin) {
     s.setMinimumSize(1, 250);
     s.setPosition(201);
     EXPECT_EQ(s.Position(), 250);
-}
-
-TEST(SplitterLayout, VerticalBarDividesTheWidth) {
-    FakeSplitter s;
-    s.setKeepProportion(true);
-    s.setOrientation(2);
-    EXPECT_FALSE(s.northSouthCursor);
-    EXPECT_EQ(s.Position(), 150);
-    EXPECT_EQ(s.panels[1], (PixelRect{0, 0, 150, 400}));
-    EXPECT_EQ(s.panels[2], (PixelRect{154, 0, 300, 400}));
 }
 
 TEST(SplitterLayout, UnboundSplitterIgnoresResizeAndMouse) {
@@ -264,17 +240,6 @@ TEST(SplitterDrag, OutlineDragInvertsTheBarAndRestoresTheScreen) {
 
     s.setFullDrag(true);
     EXPECT_FALSE(s.brush);
-}
-
-TEST(SplitterDrag, CursorIsKeptInsideTheContainer) {
-    FakeSplitter s;
-    configureLikeTheMainWindow(s);
-    s.setMinimumSize(1, 0);
-    s.setMinimumSize(2, 0);
-    s.drag(200, 5000);
-    // Without minimums only the cursor's confinement stops the bar: at the
-    // container's last row, 199 pixels below the press.
-    EXPECT_EQ(s.Position(), 399);
 }
 
 } // namespace
