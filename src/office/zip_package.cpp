@@ -2,6 +2,7 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -105,6 +106,9 @@ std::optional<std::string> ZipPackage::read(const std::string& name) {
     zip_file_t* f = zip_fopen_index(archive_, static_cast<zip_uint64_t>(it->second), 0);
     if (!f) return std::nullopt;
     std::string out;
+    zip_stat_t st;
+    if (zip_stat_index(archive_, static_cast<zip_uint64_t>(it->second), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE))
+        out.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(st.size, limits_.maxEntryBytes)));
     char buf[1 << 16];
     bool ok = true;
     for (;;) {
