@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <pwd.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -150,6 +151,9 @@ std::optional<std::filesystem::path> XdgSettingsStore::defaultConfigRoot() {
     if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && x[0] == '/') return std::filesystem::path(x);
     if (const char* home = std::getenv("HOME"); home && home[0] == '/')
         return std::filesystem::path(home) / ".config";
+    // Started without a HOME (some service managers do that): ask the user database.
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir && pw->pw_dir[0] == '/')
+        return std::filesystem::path(pw->pw_dir) / ".config";
     return std::nullopt;
 }
 
