@@ -623,6 +623,20 @@ bool ExcelWorkbook::writeOoxml() {
                 }
             });
         }
+        // Rule formulas of conditional formats and validations name cells too.
+        for (auto& s : sheets_) {
+            const pugi::xml_node root = s->doc.document_element();
+            for (pugi::xpath_node xn : root.select_nodes(
+                     "*[local-name()='conditionalFormatting']/*[local-name()='cfRule']/*[local-name()='formula'] | "
+                     "*[local-name()='dataValidations']/*[local-name()='dataValidation']/*[local-name()='formula1' or local-name()='formula2']")) {
+                pugi::xml_node f = xn.node();
+                const std::string moved = adjustFormulaRows(f.text().get(), s->name, target->name, del);
+                if (moved != f.text().get()) {
+                    f.text().set(moved.c_str());
+                    s->dirty = true;
+                }
+            }
+        }
         for (pugi::xml_node dn : childLocal(workbook_.document_element(), "definedNames").children()) {
             const std::string moved = adjustFormulaRows(dn.text().get(), {}, target->name, del);
             if (moved != dn.text().get()) dn.text().set(moved.c_str());

@@ -40,7 +40,10 @@ struct ExcelEdit : ::testing::Test {
 };
 
 TEST_F(ExcelEdit, DeletedRowsTakeTheWholeWorksheetRowAndTheCursorStays) {
-    const std::string src = test::writeXlsx((dir.path() / "g.xlsx").string(), grid(), R"(<mergeCells count="1"><mergeCell ref="A4:A5"/></mergeCells>)");
+    const std::string src = test::writeXlsx((dir.path() / "g.xlsx").string(), grid(),
+        R"(<mergeCells count="1"><mergeCell ref="A4:A5"/></mergeCells>)"
+        R"(<conditionalFormatting sqref="C2:C5"><cfRule type="expression" priority="1"><formula>$C5="x"</formula></cfRule></conditionalFormatting>)"
+        R"(<conditionalFormatting sqref="A2:A3"><cfRule type="expression" priority="2"><formula>TRUE</formula></cfRule></conditionalFormatting>)");
     modOffice office(settings);
     EXPECT_EQ(test::readExcelRows(office, src, 1, 1), (std::vector<std::string>{"a1", "a2", "a3", "a4", ""}));
     EXPECT_EQ(test::readExcelRows(office, src, 1, 2), (std::vector<std::string>{"b1", "b2", "b3", "b4", "b5"}));
@@ -66,6 +69,9 @@ TEST_F(ExcelEdit, DeletedRowsTakeTheWholeWorksheetRowAndTheCursorStays) {
     EXPECT_EQ(test::readExcelRows(office, out, 1, 3), (std::vector<std::string>{"c1", "c4", "c5"}));
     const std::string sheet = test::packageEntry(out, "xl/worksheets/sheet1.xml");
     EXPECT_NE(sheet.find(R"(<mergeCell ref="A2:A3")"), std::string::npos) << sheet;
+    // A format over moved rows follows them; one over deleted rows only goes.
+    EXPECT_NE(sheet.find(R"(<conditionalFormatting sqref="C2:C3"><cfRule type="expression" priority="1"><formula>$C3="x"</formula>)"), std::string::npos) << sheet;
+    EXPECT_EQ(sheet.find("priority=\"2\""), std::string::npos) << sheet;
     EXPECT_NE(test::packageEntry(out, "xl/workbook.xml").find(R"(fullCalcOnLoad="1")"), std::string::npos);
 }
 
