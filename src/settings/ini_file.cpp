@@ -5,6 +5,13 @@
 #include <optional>
 #include <vector>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 namespace twinsift {
 
 namespace {
@@ -63,9 +70,15 @@ bool prepareFile(const std::filesystem::path& file) {
         std::ofstream create(file, std::ios::binary | std::ios::app);
         if (!create) return false;
     }
+#ifdef _WIN32
+    // A plain archived file again: Windows refuses to replace a hidden or
+    // system file, and the read-only flag would block every later save.
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+#else
     std::error_code ec;
     std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add, ec);
+#endif
     return true;
 }
 
