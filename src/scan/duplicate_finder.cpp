@@ -270,12 +270,13 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
 
     // Lines go through in batches: their keys and hashes first, with the table
     // slots fetched ahead, then one by one into the table.
-    // Lines go through a three-stage pipeline, one batch per stage: keys and
-    // hashes (fetching the table slot), then a look at the slot (fetching the
-    // group it names), then the real lookup. Every line thus finds its memory
-    // already on the way; only the last stage changes anything.
+    // Lines go through a four-stage pipeline, one batch per stage: keys and
+    // hashes (fetching the table slot), a look at the slot (fetching the group
+    // it names), a look at the group (fetching its first line's key), then the
+    // real lookup. Every line thus finds its memory already on the way; only
+    // the last stage changes anything.
     constexpr int kBatch = 16;
-    constexpr int kRing = 3 * kBatch;
+    constexpr int kRing = 4 * kBatch;
     struct Pending {
         std::string_view key;  // the key, a piece of the line
         std::string_view form; // the form it is compared in (may point into upperRing)
@@ -333,6 +334,17 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
             }
         }
     };
+    auto peekGroup = [&](std::int64_t batch) {
+        const std::int64_t base = batch * kBatch;
+        const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
+        for (int b = 0; b < count; ++b) {
+            const Pending& p = ring[(base + b) % kRing];
+            if (p.state != 0) continue;
+            const std::uint64_t slot = table[p.hash & mask];
+            if (slot != 0 && (slot >> 32) == (p.hash >> 32))
+                __builtin_prefetch(groups[static_cast<std::uint32_t>(slot) - 1].key);
+        }
+    };
     auto settle = [&](std::int64_t batch) {
         const std::int64_t base = batch * kBatch;
         const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
@@ -382,11 +394,12 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     };
 
     std::int64_t last = N - 1; // the last line handled
-    for (std::int64_t k = 0; k < batches + 2; ++k) {
+    for (std::int64_t k = 0; k < batches + 3; ++k) {
         if (k < batches) prepare(k);
         if (k >= 1 && k - 1 < batches) peek(k - 1);
-        if (k >= 2) {
-            const std::int64_t stoppedAt = settle(k - 2);
+        if (k >= 2 && k - 2 < batches) peekGroup(k - 2);
+        if (k >= 3) {
+            const std::int64_t stoppedAt = settle(k - 3);
             if (stoppedAt >= 0) {
                 scan.bStopped = true;
                 last = stoppedAt;
