@@ -8,6 +8,7 @@ namespace twinsift {
 CountResult OfficeReaderSource::open(const std::string& path) {
     CountResult r;
     word_ = ClassifyFile(path) == SourceKind::Word;
+    failures_ = 0;
     if (office_.bWordOpen) office_.WordClose();
     if (office_.bExcelOpen) office_.ExcelClose();
     bool ok;
@@ -39,8 +40,14 @@ bool OfficeReaderSource::nextLine(std::string& line) {
         if (office_.bExcelEOF || !office_.bExcelOpen || office_.lExcelRowCount == 0) return false;
         line = office_.ExcelGetRow();
     }
-    // The driver sees the error text at its next progress step.
-    return office_.sOfficeError.empty();
+    // The driver looks at the error text at its progress steps (every line of a
+    // Word document, every 5 rows of a worksheet) and then ends the load; keep
+    // going until it has had the chance, but not for ever.
+    if (office_.sOfficeError.empty()) {
+        failures_ = 0;
+        return true;
+    }
+    return ++failures_ <= kFailuresShown;
 }
 
 OfficeSession makeOfficeSession(modOffice& office, OfficeReaderSource& lines) {

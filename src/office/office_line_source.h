@@ -21,7 +21,9 @@ public:
 private:
     modOffice& office_;
     const SettingsValues& settings_;
+    static constexpr int kFailuresShown = 8;
     bool word_ = false;
+    int failures_ = 0;
 };
 
 // The save walk on the open Word document or Excel column.
