@@ -48,7 +48,7 @@ struct Options {
 // A usage error text, or empty.
 using Apply = std::function<std::string(Options&, const std::string&)>;
 
-struct OptionSpec {
+struct CliOption {
     std::string_view name;
     std::string_view valueName; // empty: the option takes no value
     std::string_view help;
@@ -82,8 +82,8 @@ Apply text(std::function<void(Options&, const std::string&)> f) {
 }
 
 // Every option in one table: adding one is adding a row.
-const std::vector<OptionSpec>& optionTable() {
-    static const std::vector<OptionSpec> table = {
+const std::vector<CliOption>& optionTable() {
+    static const std::vector<CliOption> table = {
         // What to print.
         {"list", "", "print every duplicate entry as the lower list shows it (the default)",
          flag([](Options& o) { o.list = true; })},
@@ -227,7 +227,7 @@ std::string usage() {
         "prints them.\n"
         "\n"
         "Options:\n";
-    for (const OptionSpec& s : optionTable()) {
+    for (const CliOption& s : optionTable()) {
         std::string left = "  --";
         left += s.name;
         if (!s.valueName.empty()) {
@@ -269,17 +269,17 @@ std::string parse(const std::vector<std::string>& args, Options& o, bool& help) 
             name.resize(eq);
             hasValue = true;
         }
-        const OptionSpec* spec = nullptr;
-        for (const OptionSpec& s : optionTable())
-            if (s.name == name) spec = &s;
-        if (!spec) return "unknown option: " + a;
-        if (spec->valueName.empty()) {
+        const CliOption* option = nullptr;
+        for (const CliOption& s : optionTable())
+            if (s.name == name) option = &s;
+        if (!option) return "unknown option: " + a;
+        if (option->valueName.empty()) {
             if (hasValue) return "--" + name + " takes no value";
         } else if (!hasValue) {
             if (i + 1 >= args.size()) return "--" + name + " needs a value";
             value = args[++i];
         }
-        if (std::string e = spec->apply(o, value); !e.empty()) return e;
+        if (std::string e = option->apply(o, value); !e.empty()) return e;
     }
     if (!help && o.files.empty()) return "no file given";
     return {};
