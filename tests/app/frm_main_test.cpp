@@ -54,6 +54,15 @@ TEST_F(MainWindowFixture, ClosingIsRefusedWhileACommandRuns) {
     EXPECT_TRUE(window.close());
 }
 
+TEST_F(MainWindowFixture, CancelOnlyRaisesTheFlag) {
+    window.show();
+    window.cmdStop->show();
+    window.cmdStop->click();
+    EXPECT_TRUE(run.bCancelRequested);
+    EXPECT_FALSE(run.bBusy);
+    EXPECT_TRUE(window.isVisible());
+}
+
 TEST_F(MainWindowFixture, ButtonsSitAtTheirDesignPlacesWithCaptionsAndTips) {
     struct Expect {
         QToolButton* button;

@@ -85,6 +85,9 @@ frmMain::frmMain(SettingsValues& settings, LoadedDocument& document, RunState& r
         persistence_->DetectPortableMode();
         persistence_->LoadSettings(settings_);
     }
+    // Cancel only raises the flag; the running command polls it.
+    connect(cmdStop, &QToolButton::clicked, this, [this] { run_.bCancelRequested = true; });
+
     placeFromSettings();
     createProgressBar();
     createSplitter();
@@ -316,6 +319,10 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::RefreshButtonBar() {
+    for (QToolButton* b : {cmdAbout, cmdSave, cmdScan, cmdSettings, cmdShowCopySave, cmdStop}) b->repaint();
 }
 
 void frmMain::setPanelText(const QString& key, const QString& text) {

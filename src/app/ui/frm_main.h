@@ -46,6 +46,10 @@ public:
     // negative size in a very small window) is skipped.
     void layoutControls();
 
+    // Repaints About, Save As, Open, Settings, Tools and Cancel, after a modal
+    // window or a pop-up menu has closed over them.
+    void RefreshButtonBar();
+
     // Twips of the window's design to pixels (15 twips a pixel).
     static int twipsToPixels(int twips);
 
