@@ -87,24 +87,27 @@ void ScanDriver::endEarly(int kind) {
     port_.setProgressValue(progressMax_);
 }
 
+// Shows the adapter's read error, if there is one, and closes its session.
+bool ScanDriver::officeReadFailed() {
+    if (!office_.sOfficeError) return false;
+    const std::string error = office_.sOfficeError();
+    if (error.empty()) return false;
+    port_.messageBox("An error occurred when reading the document..." + std::string(kCrLf) + std::string(kCrLf) +
+                         error,
+                     MsgIcon::Error, MsgButtons::Ok);
+    if (doc_.bDocIsWord && office_.WordClose) office_.WordClose();
+    if (doc_.bDocIsExcel && office_.ExcelClose) office_.ExcelClose();
+    setStatus("");
+    stop_ = Stop::ReadError;
+    return true;
+}
+
 // The work of the progress step P once per interval; false ends the command.
 bool ScanDriver::serviceStep(std::int64_t value, std::string_view phaseText, bool loading) {
     port_.setProgressValue(value);
     setStatus(phaseText);
     port_.pumpEvents();
-    if (loading && office_.sOfficeError) {
-        const std::string error = office_.sOfficeError();
-        if (!error.empty()) {
-            port_.messageBox("An error occurred when reading the document..." + std::string(kCrLf) +
-                                 std::string(kCrLf) + error,
-                             MsgIcon::Error, MsgButtons::Ok);
-            if (doc_.bDocIsWord && office_.WordClose) office_.WordClose();
-            if (doc_.bDocIsExcel && office_.ExcelClose) office_.ExcelClose();
-            setStatus("");
-            stop_ = Stop::ReadError;
-            return false;
-        }
-    }
+    if (loading && officeReadFailed()) return false;
     if (run_.bCancelRequested) {
         run_.bCancelRequested = false;
         if (port_.messageBox("Are you sure you want to stop processing?", MsgIcon::Question, MsgButtons::YesNo) ==
@@ -290,6 +293,9 @@ bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
         return serviceStep(value, percentText("Loading... ", value, T), true);
     });
     reader.LoadLines([&](std::string_view) { return step_(++loaded); });
+    // An error on the last rows, after the last progress step, must not pass
+    // for the end of the document.
+    if (stop_ == Stop::None && (doc_.bDocIsWord || doc_.bDocIsExcel)) officeReadFailed();
     if (display) {
         view_.showRowCount = doc_.lstOriginal.ListCount();
         view_.showRowColor.assign(static_cast<std::size_t>(view_.showRowCount), -1);

@@ -70,6 +70,7 @@ private:
     bool loadAndScan(const std::vector<std::string>& sOpenFiles);
     void reset();
     bool serviceStep(std::int64_t value, std::string_view phaseText, bool loading);
+    bool officeReadFailed();
     void closeOffice();
     void endEarly(int kind); // the endings H1, H2 and H3
     void setStatus(std::string_view text) { port_.setPanelText("status", text); }

@@ -414,6 +414,16 @@ TEST(ScanDriver, OfficeFailuresEndTheCommand) {
         EXPECT_EQ(f.buttons(), "ynnnyy open -");
     }
     {
+        Fixture f; // an error on the last rows of a worksheet, after the last step
+        FakeWord sheet;
+        sheet.lines = {"a", "b", "c"};
+        f.driver.setOffice({&sheet, {}, {}, [&]() -> std::string { return sheet.next >= 3 ? "Bad row" : ""; }});
+        EXPECT_EQ(f.open({f.file("a.xlsx", "PK")}), ScanOutcome::ReadError);
+        ASSERT_EQ(f.port.messages.size(), 1u);
+        EXPECT_EQ(f.port.messages[0].text, "An error occurred when reading the document...\r\n\r\nBad row");
+        EXPECT_EQ(f.port.status(), "File Error!");
+    }
+    {
         Fixture f; // a Word document loads line by line
         FakeWord word;
         word.lines = {"a", "b", "a"};
