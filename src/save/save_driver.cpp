@@ -510,7 +510,7 @@ bool SaveDriver::runSave(const std::string& target) {
         }
         if (!ReplaceFileAtomically(temp, resolvedTarget_)) fail("Error saving file!");
     }
-    settings_.statDupsDeleted += static_cast<std::int32_t>(removed_);
+    settings_.statDupsDeleted = addToCounter(settings_.statDupsDeleted, static_cast<std::int64_t>(removed_));
     if (settings_.statDupsDeleted > 0) settings_.bShowQuickstartLink = false;
     setStatus("Finished saving!");
     outcome_ = SaveOutcome::Saved;

@@ -26,10 +26,7 @@ std::string fileNameOf(const std::string& path) {
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-void addStatistic(std::int32_t& counter, std::int64_t amount) {
-    const std::int64_t sum = static_cast<std::int64_t>(counter) + amount;
-    counter = static_cast<std::int32_t>(std::min<std::int64_t>(sum, std::numeric_limits<std::int32_t>::max()));
-}
+void addStatistic(std::int32_t& counter, std::int64_t amount) { counter = addToCounter(counter, amount); }
 
 std::string percentText(std::string_view phase, std::int64_t done, std::int64_t total) {
     const std::int64_t p = total > 0 ? done * 100 / total : 0;

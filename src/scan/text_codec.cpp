@@ -231,7 +231,12 @@ struct Collation::Impl {
 
 Collation::Collation(Codec codec, const char* locale) : impl_(std::make_unique<Impl>()), codec_(codec) {
     UErrorCode status = U_ZERO_ERROR;
-    impl_->coll = ucol_open(locale ? locale : uloc_getDefault(), &status);
+    // Without a locale of its own (LANG=C or POSIX) ICU picks en_US_POSIX, whose
+    // collation orders by code and so tells capitals from small letters; the root
+    // collation is what such a user means by "ignore case".
+    const char* chosen = locale ? locale : uloc_getDefault();
+    if (std::strncmp(chosen, "en_US_POSIX", 11) == 0) chosen = "";
+    impl_->coll = ucol_open(chosen, &status);
     if (U_FAILURE(status) || !impl_->coll) {
         status = U_ZERO_ERROR;
         impl_->coll = ucol_open("", &status); // root collation

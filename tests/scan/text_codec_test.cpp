@@ -48,3 +48,9 @@ TEST(TextCodec, CollationIgnoresCaseButNotLetters) {
     EXPECT_EQ(w.compare("caf\xE9", "CAF\xC9"), 0);
     EXPECT_LT(w.compare("cafe", "caf\xE9"), 0);
 }
+
+TEST(TextCodec, CollationIgnoresCaseUnderThePosixLocaleToo) {
+    Collation c(Codec::Utf8, "en_US_POSIX");
+    EXPECT_EQ(c.compare("apple", "APPLE"), 0);
+    EXPECT_LT(c.compare("apple", "Banana"), 0) << "not ordered by character code";
+}
