@@ -1,4 +1,4 @@
-#include "cli/cli_app.h"
+#include "cli_runner.h"
 
 #include "support/test_support.h"
 
@@ -7,18 +7,7 @@
 #include <sstream>
 
 using twinsift::test::TempDir;
-
-namespace {
-struct Run {
-    int status;
-    std::string out, err;
-};
-Run cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    int s = twinsift::cli::run(args, out, err);
-    return {s, out.str(), err.str()};
-}
-} // namespace
+using twinsift::test::cli;
 
 TEST(CliCount, PrintsTheLinesAndFilesLoaded) {
     TempDir d;

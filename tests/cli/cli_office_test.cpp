@@ -1,6 +1,6 @@
 // twinsift-cli on Word documents and Excel worksheet columns.
 
-#include "cli/cli_app.h"
+#include "cli_runner.h"
 
 #include "support/test_support.h"
 
@@ -13,16 +13,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int status;
-    std::string out, err;
-};
-
-CliRun cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int s = twinsift::cli::run(args, out, err);
-    return {s, out.str(), err.str()};
-}
+using twinsift::test::cli;
+using twinsift::test::CliRun;
 
 // The expected file's entries, unescaped, one per output line.
 std::string expectedOutput(const fs::path& expected) {

@@ -1,4 +1,4 @@
-#include "cli/cli_app.h"
+#include "cli_runner.h"
 
 #include "support/test_support.h"
 
@@ -9,19 +9,11 @@
 #include <sstream>
 
 using twinsift::test::TempDir;
+using twinsift::test::cli;
 using twinsift::test::readFile;
 namespace fs = std::filesystem;
 
 namespace {
-struct Run {
-    int status;
-    std::string out, err;
-};
-Run cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    int s = twinsift::cli::run(args, out, err);
-    return {s, out.str(), err.str()};
-}
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // Groups: "a" at lines 1, 3, 5; "b" at lines 2, 4; "c" is unique.
