@@ -1,4 +1,6 @@
 #include "app/ui/frm_main.h"
+#include "office/mod_office.h"
+#include "office/office_line_source.h"
 #include "platform/settings_store.h"
 #include "scan/document.h"
 #include "settings/persistence.h"
@@ -28,7 +30,16 @@ int main(int argc, char** argv) {
     twinsift::SettingsPersistence persistence(
         *store, std::filesystem::path(QCoreApplication::applicationDirPath().toStdU16String()));
 
+    // Word and Excel documents stay open in the adapter between Open and Save As.
+    twinsift::modOffice office(settings);
+    twinsift::OfficeReaderSource officeLines(office, settings);
+
+    // A file named on the command line is opened as soon as the window shows.
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() > 1) run.sStartupFile = args.at(1).toUtf8().toStdString();
+
     twinsift::frmMain window(settings, document, run, &persistence);
+    window.setOffice(office, officeLines);
     window.show();
     return QApplication::exec();
 }

@@ -1,7 +1,12 @@
 #include "app/ui/frm_main.h"
 
 #include "app/app_info.h"
+#include "app/ui/qt_command_port.h"
+#include "app/ui/result_models.h"
+#include "office/office_line_source.h"
 #include "scan/document.h"
+#include "scan/patterns.h"
+#include "scan/scan_driver.h"
 #include "settings/persistence.h"
 #include "settings/settings_values.h"
 #include "widgets/widget_geometry.h"
@@ -10,9 +15,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QStandardItemModel>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <algorithm>
@@ -53,11 +59,10 @@ QToolButton* makeButton(QWidget* parent, const char* name, const QString& captio
     return b;
 }
 
-QTreeView* makeListView(QWidget* parent, const char* name, const QString& column, QStandardItemModel*& model) {
+QTreeView* makeListView(QWidget* parent, const char* name, QAbstractItemModel* model) {
     auto* view = new QTreeView(parent);
     view->setObjectName(QString::fromLatin1(name));
-    model = new QStandardItemModel(0, 1, view);
-    model->setHorizontalHeaderLabels({column});
+    model->setParent(view);
     view->setModel(model);
     view->setRootIsDecorated(false);
     view->setUniformRowHeights(true);
@@ -85,13 +90,38 @@ frmMain::frmMain(SettingsValues& settings, LoadedDocument& document, RunState& r
         persistence_->DetectPortableMode();
         persistence_->LoadSettings(settings_);
     }
+    port_ = std::make_unique<QtCommandPort>(*this, *lwShowModel, *lwDupsModel);
+    scan_ = std::make_unique<ScanDriver>(document_, settings_, run_, *port_, results_);
+    scan_->setRegExpAvailable(InitRegExp());
+    // A click that arrives while a command pumps events must not start a
+    // second one under it.
+    connect(cmdScan, &QToolButton::clicked, this, [this] {
+        if (!run_.bBusy) scan_->cmdScan_Click();
+    });
     // Cancel only raises the flag; the running command polls it.
-    connect(cmdStop, &QToolButton::clicked, this, [this] { run_.bCancelRequested = true; });
+    connect(cmdStop, &QToolButton::clicked, this, [this] { ScanDriver::cmdStop_Click(run_); });
 
     placeFromSettings();
     createProgressBar();
     createSplitter();
     layoutControls();
+}
+
+void frmMain::setOffice(modOffice& office, OfficeReaderSource& lines) {
+    scan_->setOffice(makeOfficeSession(office, lines));
+}
+
+QToolButton* frmMain::button(CmdButton which) const {
+    switch (which) {
+    case CmdButton::Scan: return cmdScan;
+    case CmdButton::Save: return cmdSave;
+    case CmdButton::Select: return cmdSelect;
+    case CmdButton::ShowCopySave: return cmdShowCopySave;
+    case CmdButton::Settings: return cmdSettings;
+    case CmdButton::About: return cmdAbout;
+    case CmdButton::Stop: return cmdStop;
+    }
+    return nullptr;
 }
 
 frmMain::~frmMain() {
@@ -165,8 +195,10 @@ void frmMain::createControls() {
     picSplit->setMouseTracking(true);
     picSplit->installEventFilter(this);
 
-    lwShow = makeListView(picSplit, "lwShow", QStringLiteral("Lines"), lwShowModel);
-    lwDups = makeListView(picSplit, "lwDups", QStringLiteral("Duplicates"), lwDupsModel);
+    lwShowModel = new ShowRowsModel(document_, results_, QStringLiteral("Lines"));
+    lwDupsModel = new DupRowsModel(document_, results_, QStringLiteral("Duplicates"));
+    lwShow = makeListView(picSplit, "lwShow", lwShowModel);
+    lwDups = makeListView(picSplit, "lwDups", lwDupsModel);
 
     lblDups = new QLabel(QStringLiteral("Duplicates Found:"), picSplit);
     lblDups->setObjectName(QStringLiteral("lblDups"));
@@ -281,6 +313,18 @@ void frmMain::layoutControls() {
 void frmMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     layoutControls();
+}
+
+void frmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // A file named on the command line opens once the window is up, so the
+    // progress shows in it.
+    if (!bStartupOpenDue_ || event->spontaneous()) return;
+    bStartupOpenDue_ = false;
+    if (run_.sStartupFile.empty()) return;
+    QTimer::singleShot(0, this, [this] {
+        if (!run_.bBusy) scan_->cmdScan_Click();
+    });
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

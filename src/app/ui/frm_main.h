@@ -6,17 +6,22 @@
 // program's load order (controls, button states, placement from the settings,
 // progress bar, splitter); show() then lays the controls out through the
 // resize rules, and closeEvent() carries out the close request. Commands are
-// connected by the subsystems that own them, to the public controls below.
+// connected by the subsystems that own them, to the public controls below;
+// the Open command is the window's own and runs through its CommandPort.
 
 #include "widgets/ui/c_progress_bar.h"
 #include "widgets/ui/c_splitter.h"
 #include "widgets/ui/paint_surface.h"
 
+#include "platform/command_port.h"
+#include "scan/results_view.h"
+
 #include <QMainWindow>
 #include <QString>
 
+#include <memory>
+
 class QLabel;
-class QStandardItemModel;
 class QStatusBar;
 class QToolButton;
 class QTreeView;
@@ -27,6 +32,12 @@ struct LoadedDocument;
 struct RunState;
 struct SettingsValues;
 class SettingsPersistence;
+class ScanDriver;
+class QtCommandPort;
+class ShowRowsModel;
+class DupRowsModel;
+class modOffice;
+class OfficeReaderSource;
 
 class frmMain final : public QMainWindow {
     Q_OBJECT
@@ -50,6 +61,16 @@ public:
     // window or a pop-up menu has closed over them.
     void RefreshButtonBar();
 
+    // The Office adapter the Open command reads Word and Excel documents
+    // through; both are owned by the caller and must outlive the window.
+    void setOffice(modOffice& office, OfficeReaderSource& lines);
+
+    // The Open command and the port it talks to the window through.
+    ScanDriver& scanDriver() { return *scan_; }
+    QtCommandPort& commandPort() { return *port_; }
+    const ResultsView& resultsView() const { return results_; }
+    QToolButton* button(CmdButton which) const;
+
     // Twips of the window's design to pixels (15 twips a pixel).
     static int twipsToPixels(int twips);
 
@@ -67,8 +88,8 @@ public:
     QWidget* picSplit = nullptr;
     QTreeView* lwShow = nullptr;
     QTreeView* lwDups = nullptr;
-    QStandardItemModel* lwShowModel = nullptr;
-    QStandardItemModel* lwDupsModel = nullptr;
+    ShowRowsModel* lwShowModel = nullptr;
+    DupRowsModel* lwDupsModel = nullptr;
     QLabel* lblDups = nullptr;
     QLabel* imgDragbar = nullptr;
     QStatusBar* StatusBar = nullptr;
@@ -82,6 +103,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -99,6 +121,11 @@ private:
     QLabel* panelStatus_ = nullptr;
     QLabel* panelSelected_ = nullptr;
     QLabel* panelLine_ = nullptr;
+
+    ResultsView results_;
+    std::unique_ptr<QtCommandPort> port_;
+    std::unique_ptr<ScanDriver> scan_;
+    bool bStartupOpenDue_ = true;
 };
 
 } // namespace twinsift
