@@ -1,5 +1,7 @@
 #include "scan/byte_block.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <new>
 #include <utility>
 
@@ -11,6 +13,25 @@ namespace twinsift {
 
 namespace {
 constexpr std::size_t kMapThreshold = 1u << 20;
+}
+
+void prefaultPages(char* data, std::size_t size, const std::atomic<bool>* stop) noexcept {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+    constexpr std::size_t kStep = 8u << 20;
+    constexpr std::size_t kPage = 4096;
+    // madvise wants a page-aligned start.
+    auto begin = reinterpret_cast<std::uintptr_t>(data) & ~(kPage - 1);
+    const auto end = reinterpret_cast<std::uintptr_t>(data) + size;
+    while (begin < end && !(stop && stop->load(std::memory_order_relaxed))) {
+        const std::size_t n = std::min<std::size_t>(kStep, end - begin);
+        if (::madvise(reinterpret_cast<void*>(begin), n, MADV_POPULATE_WRITE) != 0) return;
+        begin += n;
+    }
+#else
+    (void)data;
+    (void)size;
+    (void)stop;
+#endif
 }
 
 ByteBlock::ByteBlock(std::size_t size) : size_(size) {

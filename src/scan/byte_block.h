@@ -3,9 +3,15 @@
 // system (and ask for huge pages where the system offers them), because filling
 // fresh memory is what loading large files mostly costs.
 
+#include <atomic>
 #include <cstddef>
 
 namespace twinsift {
+
+// Makes the pages of [data, data + size) present and writable without changing
+// their contents, so that a later writer does not stop on each page fault.
+// Does nothing where the system cannot do this; stops early when *stop turns true.
+void prefaultPages(char* data, std::size_t size, const std::atomic<bool>* stop = nullptr) noexcept;
 
 class ByteBlock {
 public:

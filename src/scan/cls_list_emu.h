@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace twinsift {
@@ -60,6 +61,10 @@ public:
     const char* AdoptBlock(ByteBlock block);
     void AddItemRef(const char* text, std::uint32_t length);
     void Reserve(std::size_t count) { items_.reserve(count); }
+    // The item storage reserved so far, so a loader can have its pages faulted in ahead.
+    std::pair<char*, std::size_t> ItemStorage() {
+        return {reinterpret_cast<char*>(items_.data()), items_.capacityBytes()};
+    }
 
 private:
     struct Item {

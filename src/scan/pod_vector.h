@@ -46,6 +46,7 @@ public:
     T& operator[](std::size_t i) noexcept { return data_[i]; }
     const T& operator[](std::size_t i) const noexcept { return data_[i]; }
     T* data() noexcept { return data_; }
+    std::size_t capacityBytes() const noexcept { return cap_ * sizeof(T); }
     const T* data() const noexcept { return data_; }
 
     void push_back(const T& v) {

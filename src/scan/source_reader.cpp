@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <system_error>
+#include <thread>
 
 namespace twinsift {
 
@@ -61,12 +63,32 @@ bool readWholeFile(const std::string& path, ByteBlock& out, std::size_t& size, F
     std::setvbuf(f.get(), nullptr, _IONBF, 0);
     std::size_t cap = ec ? std::size_t{1} << 16 : static_cast<std::size_t>(expected) + 1;
     ByteBlock buf(cap);
+    // Fresh memory costs a page fault per page, and on virtual machines that is
+    // most of the load time; the other core takes those faults ahead of the reader.
+    std::atomic<bool> stopPrefault{false};
+    std::thread prefaulter;
+    if (cap >= (64u << 20)) {
+        try {
+            prefaulter = std::thread([p = buf.data(), cap, &stopPrefault] { prefaultPages(p, cap, &stopPrefault); });
+        } catch (const std::system_error&) {
+            // No thread to spare: the reader takes the faults itself.
+        }
+    }
+    auto stopPrefaulting = [&] {
+        stopPrefault = true;
+        if (prefaulter.joinable()) prefaulter.join();
+    };
+    struct Join {
+        decltype(stopPrefaulting)& stop;
+        ~Join() { stop(); }
+    } join{stopPrefaulting};
     std::size_t got = 0;
     Utf8Checker utf8;
     scan = FileScan{};
     for (;;) {
         if (got == cap) {
             // The file grew while we read it: keep going into a larger block.
+            stopPrefaulting();
             ByteBlock bigger(cap * 2);
             std::memcpy(bigger.data(), buf.data(), got);
             buf = std::move(bigger);
@@ -188,6 +210,25 @@ bool SourceReader::LoadLines(const std::function<bool(std::string_view)>& onLine
     std::int64_t total = 0;
     for (std::size_t f = 0; f < files_.size(); ++f) total += doc_.lSourceLineCount[f];
     list.Reserve(static_cast<std::size_t>(total));
+    // As when reading: the other core faults in the item pages ahead of the loop.
+    std::atomic<bool> stopPrefault{false};
+    std::thread prefaulter;
+    if (const auto [items, bytes] = list.ItemStorage(); bytes >= (64u << 20)) {
+        try {
+            prefaulter = std::thread([items = items, bytes = bytes, &stopPrefault] {
+                prefaultPages(items, bytes, &stopPrefault);
+            });
+        } catch (const std::system_error&) {
+        }
+    }
+    struct Join {
+        std::thread& t;
+        std::atomic<bool>& stop;
+        ~Join() {
+            stop = true;
+            if (t.joinable()) t.join();
+        }
+    } join{prefaulter, stopPrefault};
 
     for (std::size_t f = 0; f < files_.size(); ++f) {
         FileData& fd = files_[f];
