@@ -11,12 +11,10 @@
 
 namespace twinsift::cli {
 
-class CliPort final : public CommandPort {
+// What every terminal port shares: there is no window to draw on, and every
+// choice a dialog would ask for came on the command line.
+class WindowlessPort : public CommandPort {
 public:
-    CliPort(std::ostream& err, bool showProgress) : err_(err), showProgress_(showProgress) {}
-
-    void setPanelText(std::string_view key, std::string_view text) override;
-    std::string panelText(std::string_view key) const override;
     void setCaption(std::string_view) override {}
     void setMousePointer(MousePointer) override {}
     void setProgressRange(std::int64_t, std::int64_t) override {}
@@ -25,11 +23,18 @@ public:
     void setButtonEnabled(CmdButton, bool) override {}
     void setButtonVisible(CmdButton, bool) override {}
     void setButtonFocus(CmdButton) override {}
-    MsgResult messageBox(std::string_view text, MsgIcon icon, MsgButtons buttons, std::string_view title = {}) override;
     std::string openFileDialog(const FileDialogRequest&) override { return {}; }
     std::string saveFileDialog(const FileDialogRequest&) override { return {}; }
-    // The options come from the command line; there is nothing to ask.
     bool showLoadOptions() override { return true; }
+};
+
+class CliPort final : public WindowlessPort {
+public:
+    CliPort(std::ostream& err, bool showProgress) : err_(err), showProgress_(showProgress) {}
+
+    void setPanelText(std::string_view key, std::string_view text) override;
+    std::string panelText(std::string_view key) const override;
+    MsgResult messageBox(std::string_view text, MsgIcon icon, MsgButtons buttons, std::string_view title = {}) override;
 
     // Removes the progress line, if one is showing.
     void endProgress();

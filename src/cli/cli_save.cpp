@@ -17,7 +17,7 @@ namespace {
 
 // The port of the save and the selection commands: no window, nothing to
 // show but warnings; the questions have fixed answers.
-class SavePort final : public CommandPort {
+class SavePort final : public WindowlessPort {
 public:
     SavePort(std::ostream& err, std::string target, bool force)
         : err_(err), target_(std::move(target)), force_(force) {}
@@ -26,14 +26,6 @@ public:
         if (key == "status") status_ = text;
     }
     std::string panelText(std::string_view key) const override { return key == "status" ? status_ : std::string(); }
-    void setCaption(std::string_view) override {}
-    void setMousePointer(MousePointer) override {}
-    void setProgressRange(std::int64_t, std::int64_t) override {}
-    void setProgressValue(std::int64_t) override {}
-    void pumpEvents() override {}
-    void setButtonEnabled(CmdButton, bool) override {}
-    void setButtonVisible(CmdButton, bool) override {}
-    void setButtonFocus(CmdButton) override {}
     MsgResult messageBox(std::string_view text, MsgIcon, MsgButtons buttons, std::string_view) override {
         err_ << terminalText(text) << '\n';
         if (buttons == MsgButtons::Ok) return MsgResult::Ok;
@@ -42,9 +34,7 @@ public:
         if (text.rfind("The selected file is write protected.", 0) == 0) return force_ ? MsgResult::Yes : MsgResult::No;
         return MsgResult::Yes;
     }
-    std::string openFileDialog(const FileDialogRequest&) override { return {}; }
     std::string saveFileDialog(const FileDialogRequest&) override { return target_; }
-    bool showLoadOptions() override { return true; }
 
 private:
     std::ostream& err_;
