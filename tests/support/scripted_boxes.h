@@ -1,0 +1,70 @@
+#pragma once
+// Test doubles of the message boxes and the desktop services: they record
+// every call and answer from a script, so no test blocks on a box or opens a
+// browser.
+
+#include "platform/desktop_services.h"
+#include "platform/message_boxes.h"
+
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace twinsift::test {
+
+class ScriptedBoxes final : public MessageBoxes {
+public:
+    struct Call {
+        std::string id;
+        std::string text;
+        MsgIcon icon = MsgIcon::None;
+        MsgButtons buttons = MsgButtons::Ok;
+    };
+
+    // Answers queued for one question; an unscripted box answers Ok (or
+    // Cancel for an input box).
+    void answer(const std::string& id, MsgResult result) { results_[id].push_back(result); }
+    void answerInput(const std::string& id, std::optional<std::string> reply) { inputs_[id].push_back(std::move(reply)); }
+
+    MsgResult messageBox(std::string_view id, std::string_view text, MsgIcon icon, MsgButtons buttons,
+                         std::string_view /*title*/) override {
+        calls.push_back({std::string(id), std::string(text), icon, buttons});
+        auto& queue = results_[std::string(id)];
+        if (queue.empty()) return MsgResult::Ok;
+        const MsgResult r = queue.front();
+        queue.pop_front();
+        return r;
+    }
+    std::optional<std::string> inputBox(std::string_view id, std::string_view prompt, std::string_view /*title*/,
+                                        std::string_view /*defaultText*/) override {
+        calls.push_back({std::string(id), std::string(prompt), MsgIcon::None, MsgButtons::OkCancel});
+        auto& queue = inputs_[std::string(id)];
+        if (queue.empty()) return std::nullopt;
+        auto r = queue.front();
+        queue.pop_front();
+        return r;
+    }
+
+    std::vector<Call> calls;
+
+private:
+    std::map<std::string, std::deque<MsgResult>> results_;
+    std::map<std::string, std::deque<std::optional<std::string>>> inputs_;
+};
+
+class RecordingDesktop final : public DesktopServices {
+public:
+    void setClipboardText(std::string_view text) override { clipboard = std::string(text); }
+    std::string clipboardText() const override { return clipboard; }
+    bool openDocument(std::string_view pathOrUrl) override {
+        opened.emplace_back(pathOrUrl);
+        return true;
+    }
+
+    std::string clipboard;
+    std::vector<std::string> opened;
+};
+
+} // namespace twinsift::test
