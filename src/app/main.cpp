@@ -1,8 +1,14 @@
+#include "app/twinsift_app.h"
 #include "app/ui/frm_main.h"
+#include "app/ui/qt_window_service.h"
 #include "office/mod_office.h"
-#include "office/office_line_source.h"
+#include "platform/app_identity.h"
 #include "platform/settings_store.h"
+#include "platform/ui/qt_desktop_services.h"
+#include "platform/ui/qt_file_dialogs.h"
+#include "platform/ui/qt_message_boxes.h"
 #include "scan/document.h"
+#include "scan/office_lines.h"
 #include "settings/persistence.h"
 #include "settings/settings_values.h"
 
@@ -12,7 +18,16 @@
 #include <filesystem>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    QApplication qapp(argc, argv);
+
+    // The command line as one text: the program's arguments joined by one space.
+    std::string commandLine;
+    const QStringList args = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (i > 1) commandLine += ' ';
+        commandLine += args.at(i).toUtf8().toStdString();
+    }
+    const twinsift::AppIdentity identity = twinsift::AppIdentity::FromCommandLine(commandLine);
 
     // The program's process-wide state lives here and is handed down.
     double screenW = 1024 * 15.0;
@@ -26,20 +41,31 @@ int main(int argc, char** argv) {
     twinsift::RunState run;
 
     // The per-user store, or settings.ini when a PORTABLE file sits beside the program.
+    const std::filesystem::path programDir(QCoreApplication::applicationDirPath().toStdU16String());
     const auto store = twinsift::makeUserSettingsStore();
-    twinsift::SettingsPersistence persistence(
-        *store, std::filesystem::path(QCoreApplication::applicationDirPath().toStdU16String()));
+    twinsift::SettingsPersistence persistence(*store, programDir);
+    persistence.DetectPortableMode();
+    persistence.LoadSettings(settings);
 
     // Word and Excel documents stay open in the adapter between Open and Save As.
     twinsift::modOffice office(settings);
     twinsift::OfficeReaderSource officeLines(office, settings);
 
-    // A file named on the command line is opened as soon as the window shows.
-    const QStringList args = QCoreApplication::arguments();
-    if (args.size() > 1) run.sStartupFile = args.at(1).toUtf8().toStdString();
+    twinsift::QtMessageBoxes boxes(QString::fromStdString(identity.sAppName));
+    twinsift::QtFileDialogs files;
+    twinsift::QtDesktopServices desktop;
+    twinsift::QtWindowService windows(settings, document, run, identity, boxes, desktop);
 
-    twinsift::frmMain window(settings, document, run, &persistence);
-    window.setOffice(office, officeLines);
+    twinsift::TwinsiftApp app(
+        {settings, document, run, identity, &persistence, &office, &officeLines, commandLine, programDir},
+        {boxes, files, windows, desktop});
+    twinsift::frmMain& window = app.window();
+    boxes.setParentWindow(&window);
+    boxes.setAfterModal([&window] { window.RefreshButtonBar(); });
+    files.setParentWindow(&window);
+    files.setAfterModal([&window] { window.RefreshButtonBar(); });
+    windows.setParentWindow(&window);
+
     window.show();
     return QApplication::exec();
 }

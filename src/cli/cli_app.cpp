@@ -3,7 +3,7 @@
 #include "cli/cli_port.h"
 #include "cli/cli_save.h"
 #include "office/formula_refs.h"
-#include "office/office_line_source.h"
+#include "scan/office_lines.h"
 #include "results/frequency.h"
 #include "scan/document.h"
 #include "scan/patterns.h"

@@ -45,7 +45,8 @@ void CliPort::endProgress() {
     progressShown_ = false;
 }
 
-MsgResult CliPort::messageBox(std::string_view text, MsgIcon icon, MsgButtons buttons, std::string_view) {
+MsgResult CliPort::messageBox(std::string_view, std::string_view text, MsgIcon icon, MsgButtons buttons,
+                              std::string_view) {
     endProgress();
     if (icon != MsgIcon::Question) err_ << terminalText(text) << '\n';
     // Nobody is there to answer: a question is answered No (keep going, add

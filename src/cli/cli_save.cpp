@@ -1,10 +1,12 @@
 #include "cli/cli_save.h"
 
 #include "cli/cli_port.h"
-#include "office/office_line_source.h"
+#include "save/office_save_side.h"
+#include "scan/office_lines.h"
 #include "results/selection.h"
 #include "save/save_driver.h"
 #include "save/save_options.h"
+#include "scan/dup_entry.h"
 #include "scan/line_filters.h"
 
 #include <charconv>
@@ -26,12 +28,13 @@ public:
         if (key == "status") status_ = text;
     }
     std::string panelText(std::string_view key) const override { return key == "status" ? status_ : std::string(); }
-    MsgResult messageBox(std::string_view text, MsgIcon, MsgButtons buttons, std::string_view) override {
+    MsgResult messageBox(std::string_view id, std::string_view text, MsgIcon, MsgButtons buttons,
+                         std::string_view) override {
         err_ << terminalText(text) << '\n';
         if (buttons == MsgButtons::Ok) return MsgResult::Ok;
         // Saving without a selection was asked for on the command line; a
         // write-protected target only with --force.
-        if (text.rfind("The selected file is write protected.", 0) == 0) return force_ ? MsgResult::Yes : MsgResult::No;
+        if (id == msgid::kSaveWriteProtected) return force_ ? MsgResult::Yes : MsgResult::No;
         return MsgResult::Yes;
     }
     std::string saveFileDialog(const FileDialogRequest&) override { return target_; }
@@ -43,19 +46,11 @@ private:
     std::string status_;
 };
 
-std::string_view entryNumberText(std::string_view entry) {
-    const std::size_t close = entry.find(']');
-    return close == std::string_view::npos || close < 1 ? std::string_view{} : entry.substr(1, close - 1);
-}
-
 // Index of the entry of a line number, or -1.
 std::int32_t entryOfLine(const LoadedDocument& doc, std::int32_t line) {
     const clsListEmu& d = doc.lstDuplicates;
     for (std::int32_t i = 0; i < d.ListCount(); ++i) {
-        const std::string_view t = entryNumberText(d.ListView(i));
-        std::int64_t v = 0;
-        const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
-        if (r.ec == std::errc() && v == line) return i;
+        if (ReadDupEntry(d.ListView(i)).lineNumber == line) return i;
     }
     return -1;
 }

@@ -1,6 +1,7 @@
 #include "results/export.h"
 
 #include "save/atomic_file.h"
+#include "scan/dup_entry.h"
 
 #include <charconv>
 #include <cstdio>
@@ -8,24 +9,6 @@
 namespace twinsift {
 
 namespace {
-
-// The number between "[" and the first "]"; 0 when the entry has none.
-std::int64_t entryLineNumber(std::string_view entry) {
-    const std::size_t close = entry.find(']');
-    if (close == std::string_view::npos || close < 1) return 0;
-    std::int64_t value = 0;
-    const char* first = entry.data() + 1;
-    std::from_chars(first, entry.data() + close, value);
-    return value;
-}
-
-// The entry text after its first "]" and the three blanks that follow it.
-std::string_view entryContent(std::string_view entry) {
-    const std::size_t close = entry.find(']');
-    if (close == std::string_view::npos) return {};
-    const std::size_t start = close + 4;
-    return start <= entry.size() ? entry.substr(start) : std::string_view{};
-}
 
 } // namespace
 
@@ -59,7 +42,7 @@ void BuildExportLines(const LoadedDocument& doc, bool bPreprocessUsed, ExportLin
         if (lines == ExportLines::Selected && !selected) continue;
         if (lines == ExportLines::NotSelected && selected) continue;
         const std::string_view entry = dups.ListView(i);
-        const std::int64_t lineNo = entryLineNumber(entry);
+        const std::int64_t lineNo = ReadDupEntry(entry).lineNumber;
         switch (content) {
         case ExportContent::LineNumber:
             number = std::to_string(lineNo);
@@ -72,11 +55,11 @@ void BuildExportLines(const LoadedDocument& doc, bool bPreprocessUsed, ExportLin
             if (bPreprocessUsed && lineNo >= 1 && lineNo <= originals) {
                 emit(doc.lstOriginal.ListView(static_cast<std::int32_t>(lineNo - 1)));
             } else {
-                emit(entryContent(entry));
+                emit(ReadDupEntry(entry).key);
             }
             break;
         case ExportContent::Preprocessed:
-            emit(entryContent(entry));
+            emit(ReadDupEntry(entry).key);
             break;
         }
     }
@@ -112,9 +95,9 @@ void DuplicateExport::cmdOk_Click(ExportLines lines, ExportContent content) {
     port_.pumpEvents();
     const std::string text = BuildExportText(doc_, bPreprocessUsed_, lines, content);
     if (!text.empty()) {
-        port_.setClipboardText(text);
+        port_.desktop().setClipboardText(text);
     } else {
-        port_.messageBox("Nothing to copy...", MsgIcon::Warning, MsgButtons::Ok);
+        port_.messageBox(msgid::kExportNothing, "Nothing to copy...", MsgIcon::Warning, MsgButtons::Ok);
     }
     port_.pumpEvents();
     port_.setMainWindowEnabled(true);
@@ -132,7 +115,7 @@ void DuplicateExport::cmdSave_Click(ExportLines lines, ExportContent content) {
     if (path.empty()) return;
 
     if (IsWriteProtected(path)) {
-        const MsgResult r = port_.messageBox(
+        const MsgResult r = port_.messageBox(msgid::kExportWriteProtected,
             "The selected file is write protected. Do you to remove the write protection and continue saving?",
             MsgIcon::Warning, MsgButtons::YesNo);
         if (r != MsgResult::Yes) return;
@@ -145,7 +128,7 @@ void DuplicateExport::cmdSave_Click(ExportLines lines, ExportContent content) {
     const std::string temp = target + ".twinsifttemp";
     OutputFile out;
     if (!out.open(temp)) {
-        port_.messageBox("Error opening file!", MsgIcon::Error, MsgButtons::Ok);
+        port_.messageBox(msgid::kExportOpenError, "Error opening file!", MsgIcon::Error, MsgButtons::Ok);
         return;
     }
 
@@ -161,7 +144,7 @@ void DuplicateExport::cmdSave_Click(ExportLines lines, ExportContent content) {
     if (ok) {
         settings_.sLastSaveDupsPath = path;
     } else {
-        port_.messageBox("Error writing file!", MsgIcon::Error, MsgButtons::Ok);
+        port_.messageBox(msgid::kExportWriteError, "Error writing file!", MsgIcon::Error, MsgButtons::Ok);
     }
 }
 

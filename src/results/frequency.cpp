@@ -1,22 +1,16 @@
 #include "results/frequency.h"
 
+#include "scan/dup_entry.h"
+
 #include <algorithm>
 
 namespace twinsift {
-
-std::string_view EntryContent(std::string_view entry) {
-    const std::size_t close = entry.find(']');
-    if (close == std::string_view::npos) return {};
-    std::string_view rest = entry.substr(close + 1);
-    for (int i = 0; i < 3 && !rest.empty() && rest.front() == ' '; ++i) rest.remove_prefix(1);
-    return rest;
-}
 
 void FrequencyList::Calculate(const clsListEmu& lstDuplicates, bool bCaseSensitive, Codec codec) {
     rows_.clear();
     std::string previousKey, key;
     for (std::int32_t i = 0; i < lstDuplicates.ListCount(); ++i) {
-        const std::string_view content = EntryContent(lstDuplicates.ListView(i));
+        const std::string_view content = ReadDupEntry(lstDuplicates.ListView(i)).key;
         key.assign(content);
         if (!bCaseSensitive) toUpperInPlace(key, codec);
         if (i == 0 || key != previousKey) {

@@ -49,7 +49,5 @@ private:
     bool descending_ = true;
 };
 
-// The entry text after the first "]" and the three blanks that follow it.
-std::string_view EntryContent(std::string_view entry);
 
 } // namespace twinsift

@@ -1,5 +1,6 @@
 #include "results/selection.h"
 
+#include "scan/dup_entry.h"
 #include "scan/text_codec.h"
 #include "settings/settings_values.h"
 
@@ -10,6 +11,8 @@
 namespace twinsift {
 
 namespace {
+
+std::string_view entryKey(std::string_view entry) { return ReadDupEntry(entry).key; }
 
 // Compares each key with the one before it; under a case-insensitive scan the
 // previous key is upper-cased once and kept, not once per comparison.
@@ -47,17 +50,8 @@ private:
     std::string prev_;
 };
 
-std::string_view afterFirstBracket(std::string_view entry) {
-    const std::size_t p = entry.find(']');
-    return p == std::string_view::npos ? std::string_view{} : entry.substr(p + 1);
-}
-
 } // namespace
 
-std::string_view EntryKey(std::string_view entry) {
-    const std::size_t p = entry.find(' ');
-    return p == std::string_view::npos ? std::string_view{} : entry.substr(p + 1);
-}
 
 std::int32_t ParseKeepCount(std::string_view reply) {
     std::size_t i = 0;
@@ -116,13 +110,13 @@ void SelectionCommands::mnuSelAllButLast_Click() { runListCommand(Rule::AllButLa
 
 void SelectionCommands::mnuSelAllButFirstNN_Click() {
     if (!canRun()) return;
-    const auto reply = port_.inputBox("Select number of lines to keep:", {}, {});
+    const auto reply = port_.inputBox(msgid::kSelectKeepCount, "Select number of lines to keep:", {}, {});
     SelectAllButFirstN(reply ? ParseKeepCount(*reply) : 0);
 }
 
 void SelectionCommands::mnuSelAllButLastNN_Click() {
     if (!canRun()) return;
-    const auto reply = port_.inputBox("Select number of lines to keep:", {}, {});
+    const auto reply = port_.inputBox(msgid::kSelectKeepCount, "Select number of lines to keep:", {}, {});
     SelectAllButLastN(reply ? ParseKeepCount(*reply) : 0);
 }
 
@@ -188,7 +182,7 @@ void SelectionCommands::runListCommand(Rule rule, std::int32_t keepN) {
     case Rule::AllButFirst:
         keys.reset({});
         for (std::int32_t i = 0; i < n; ++i) {
-            if (keys.differsAndAdvance(EntryKey(list.ListView(i)))) {
+            if (keys.differsAndAdvance(entryKey(list.ListView(i)))) {
                 writeFlag(i, false);
             } else {
                 set(i);
@@ -197,10 +191,10 @@ void SelectionCommands::runListCommand(Rule rule, std::int32_t keepN) {
         }
         break;
     case Rule::AllButLast:
-        keys.reset(EntryKey(list.ListView(0)));
+        keys.reset(entryKey(list.ListView(0)));
         for (std::int32_t i = 0; i < n; ++i) {
             set(i);
-            if (keys.differsAndAdvance(EntryKey(list.ListView(i)))) {
+            if (keys.differsAndAdvance(entryKey(list.ListView(i)))) {
                 writeFlag(i - 1, false);
                 --doc_.lSelectedCount;
             }
@@ -216,7 +210,7 @@ void SelectionCommands::runListCommand(Rule rule, std::int32_t keepN) {
         keys.reset({});
         for (std::int32_t step = 0; step < n; ++step) {
             const std::int32_t i = forward ? step : n - 1 - step;
-            const bool newGroup = keys.differsAndAdvance(EntryKey(list.ListView(i)));
+            const bool newGroup = keys.differsAndAdvance(entryKey(list.ListView(i)));
             if (newGroup || keep > 0) {
                 writeFlag(i, false);
                 keep = newGroup ? keepN - 1 : keep - 1;
@@ -255,15 +249,15 @@ void SelectionCommands::SelectGroupOf(std::int32_t index, bool value) {
     port_.setPanelText("selected", "Selecting...");
 
     KeyWalker keys(doc_.bScanCaseSensitive, doc_.codec);
-    const std::string reference(afterFirstBracket(list.ListView(index)));
+    const std::string reference(entryKey(list.ListView(index)));
     bSelecting_ = true;
     for (std::int32_t i = index; i < n; ++i) {
-        if (!keys.equal(afterFirstBracket(list.ListView(i)), reference)) break;
+        if (!keys.equal(entryKey(list.ListView(i)), reference)) break;
         writeFlag(i, value);
     }
     bSelecting_ = false;
     for (std::int32_t i = index - 1; i >= 0; --i) {
-        if (!keys.equal(afterFirstBracket(list.ListView(i)), reference)) break;
+        if (!keys.equal(entryKey(list.ListView(i)), reference)) break;
         writeFlag(i, value);
     }
 

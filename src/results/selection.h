@@ -62,7 +62,5 @@ private:
     bool commandRunning_ = false; // the hourglass is showing
 };
 
-// The comparison key of an entry: its text after the first blank.
-std::string_view EntryKey(std::string_view entry);
 
 } // namespace twinsift

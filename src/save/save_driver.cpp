@@ -1,9 +1,9 @@
 #include "save/save_driver.h"
 
-#include "app/app_info.h"
 #include "save/atomic_file.h"
 #include "save/save_options.h"
 #include "save/sort_file.h"
+#include "scan/dup_entry.h"
 #include "scan/text_codec.h"
 
 #include <cstdio>
@@ -133,7 +133,7 @@ bool SaveDriver::askBeforeSaving(std::string& target) {
         std::error_code ec;
         for (std::size_t i = 0; i < files; ++i) {
             if (!fs::exists(toPath(doc_.sSourceFiles[i]), ec)) {
-                port_.messageBox("Can't find source file: " + doc_.sSourceFiles[i], MsgIcon::Error, MsgButtons::Ok);
+                port_.messageBox(msgid::kSaveMissingSource, "Can't find source file: " + doc_.sSourceFiles[i], MsgIcon::Error, MsgButtons::Ok);
                 port_.refreshButtonBar();
                 return false;
             }
@@ -141,7 +141,7 @@ bool SaveDriver::askBeforeSaving(std::string& target) {
         for (std::size_t i = 0; i < files; ++i) {
             const auto now = fs::last_write_time(toPath(doc_.sSourceFiles[i]), ec);
             if (ec || (i < doc_.dSourceFileDate.size() && now != doc_.dSourceFileDate[i])) {
-                port_.messageBox("A source file has been changed! Save cancelled...", MsgIcon::Error, MsgButtons::Ok);
+                port_.messageBox(msgid::kSaveSourceChanged, "A source file has been changed! Save cancelled...", MsgIcon::Error, MsgButtons::Ok);
                 port_.refreshButtonBar();
                 return false;
             }
@@ -156,7 +156,7 @@ bool SaveDriver::askBeforeSaving(std::string& target) {
         for (std::int32_t i = 0; i < n && !any; ++i) any = doc_.lstDuplicates.Selected(i);
         port_.setMousePointer(MousePointer::Default);
         if (!any && settings_.bShowMsgNoDups) {
-            const MsgResult r = port_.messageBox(
+            const MsgResult r = port_.messageBox(msgid::kSaveNothingSelected,
                 "You have not selected any duplicates! \r\n\r\nAre you sure you want to continue saving? No "
                 "duplicate lines will be removed...\r\n\r\n(You can disable this warning in the settings.)",
                 MsgIcon::Warning, MsgButtons::YesNo, "Continue Saving?");
@@ -167,7 +167,7 @@ bool SaveDriver::askBeforeSaving(std::string& target) {
 
     // 3./4. Which files take part.
     if (files > 1) {
-        const bool ok = port_.showSaveSelection();
+        const bool ok = port_.windows().showSaveSelection();
         port_.refreshButtonBar();
         if (!ok) {
             outcome_ = SaveOutcome::Abandoned;
@@ -191,7 +191,7 @@ bool SaveDriver::askBeforeSaving(std::string& target) {
         lfOnly = lfOnly || (i < doc_.bSourceUnix.size() && doc_.bSourceUnix[i]);
     }
     if (multibyte && settings_.bShowMsgMultibyte) {
-        port_.messageBox(
+        port_.messageBox(msgid::kSaveMultibyte,
             std::string("One or more open file(s) appears to be in multibyte text format (UTF-16/UTF-32). Twinsift "
                         "does not fully support this format. When saving, non-western charactes may get corrupted. "
                         "You should verify saved files to make sure they are saved correctly.") +
@@ -200,7 +200,7 @@ bool SaveDriver::askBeforeSaving(std::string& target) {
         port_.refreshButtonBar();
     }
     if (lfOnly && settings_.bShowMsgUnix) {
-        port_.messageBox(std::string("The open file appears to be in Unix/MacOSX text format. When you save it, it "
+        port_.messageBox(msgid::kSaveUnix, std::string("The open file appears to be in Unix/MacOSX text format. When you save it, it "
                                      "will be converted into Dos/Windows text format.") +
                              std::string(kHint),
                          MsgIcon::Warning, MsgButtons::Ok);
@@ -229,7 +229,7 @@ bool SaveDriver::askBeforeSaving(std::string& target) {
     // 7. Write protection.
     if (IsWriteProtected(resolvedTarget_)) {
         if (settings_.bShowMsgWriteProtected) {
-            const MsgResult r = port_.messageBox(
+            const MsgResult r = port_.messageBox(msgid::kSaveWriteProtected,
                 std::string("The selected file is write protected. Do you to remove the write protection and "
                             "continue saving?") +
                     std::string(kHint),
@@ -247,7 +247,7 @@ bool SaveDriver::askBeforeSaving(std::string& target) {
     // 8. The save options.
     if (SaveOptionsDialogShown(settings_, doc_.bDocIsWord, doc_.bDocIsExcel)) {
         run_.bLoadSaveWindow_Cancel = false;
-        const bool ok = port_.showSaveOptions();
+        const bool ok = port_.windows().showSaveOptions();
         port_.refreshButtonBar();
         if (!ok) run_.bLoadSaveWindow_Cancel = true;
         if (run_.bLoadSaveWindow_Cancel) return false;
@@ -283,12 +283,9 @@ bool SaveDriver::runSave(const std::string& target) {
     const std::size_t files = doc_.fileCount();
 
     // 9. Start.
-    run_.bBusy = true;
+    busy_.emplace(run_.bBusy, port_);
     settings_.lastSavedFile = target;
-    for (CmdButton b : {CmdButton::About, CmdButton::Save, CmdButton::Select, CmdButton::ShowCopySave,
-                        CmdButton::Settings, CmdButton::Scan})
-        port_.setButtonEnabled(b, false);
-    port_.setMousePointer(MousePointer::ArrowHourglass);
+    busy_->disableCommands(MousePointer::ArrowHourglass);
     run_.bCancelRequested = false;
     std::int64_t total = 0;
     std::int64_t loaded = 0;
@@ -297,10 +294,7 @@ bool SaveDriver::runSave(const std::string& target) {
         loaded = std::max<std::int64_t>(loaded, std::int64_t(doc_.lSourceFirstLine[i]) + doc_.lSourceLineCount[i]);
     }
     port_.pumpEvents();
-    port_.setButtonEnabled(CmdButton::Stop, true);
-    port_.setButtonVisible(CmdButton::Stop, true);
-    port_.setButtonVisible(CmdButton::Scan, false);
-    port_.setButtonFocus(CmdButton::Stop);
+    busy_->showCancel();
     setStatus("Preparing to save...");
     port_.pumpEvents();
 
@@ -321,7 +315,7 @@ bool SaveDriver::runSave(const std::string& target) {
     auto cancelCheck = [&] {
         if (!run_.bCancelRequested) return;
         run_.bCancelRequested = false;
-        const MsgResult r = port_.messageBox("Are you sure you want to abort saving?", MsgIcon::Question, MsgButtons::YesNo);
+        const MsgResult r = port_.messageBox(msgid::kSaveAbort, "Are you sure you want to abort saving?", MsgIcon::Question, MsgButtons::YesNo);
         port_.refreshButtonBar();
         if (r != MsgResult::Yes) return;
         if (office) {
@@ -341,16 +335,11 @@ bool SaveDriver::runSave(const std::string& target) {
     std::vector<std::uint8_t> removal(static_cast<std::size_t>(loaded) + 2, 0);
     const std::int32_t n = doc_.lstDuplicates.ListCount();
     if (n >= 1) {
-        const std::size_t close = doc_.lstDuplicates.ListView(0).find(']');
-        const std::size_t width = close == std::string_view::npos || close < 1 ? 0 : close - 1;
         setProgressMax(n - 1);
         port_.setProgressValue(0);
         for (std::int32_t i = 0; i < n; ++i) {
             if (doc_.lstDuplicates.Selected(i)) {
-                const std::string_view e = doc_.lstDuplicates.ListView(i);
-                std::int64_t line = 0;
-                for (std::size_t k = 1; k <= width && k < e.size() && e[k] >= '0' && e[k] <= '9'; ++k)
-                    line = line * 10 + (e[k] - '0');
+                const std::int64_t line = ReadDupEntry(doc_.lstDuplicates.ListView(i)).lineNumber;
                 if (line >= 1 && line < static_cast<std::int64_t>(removal.size())) removal[line] = 1;
             }
             if (i > 0 && i % 50 == 0) {
@@ -378,7 +367,7 @@ bool SaveDriver::runSave(const std::string& target) {
 
     auto officeErrorCheck = [&] {
         if (!office || office_->error().empty()) return;
-        port_.messageBox("An error occurred when saving the document...\r\n\r\n" + office_->error(), MsgIcon::Error,
+        port_.messageBox(msgid::kSaveOfficeError, "An error occurred when saving the document...\r\n\r\n" + office_->error(), MsgIcon::Error,
                          MsgButtons::Ok);
         port_.refreshButtonBar();
         office_->Close();
@@ -482,7 +471,7 @@ bool SaveDriver::runSave(const std::string& target) {
     officeErrorCheck();
     if (office) {
         if (!office_->SaveAs(target)) {
-            port_.messageBox(office_->error(), MsgIcon::Error, MsgButtons::Ok);
+            port_.messageBox(msgid::kSaveError, office_->error(), MsgIcon::Error, MsgButtons::Ok);
             port_.refreshButtonBar();
             fail("Error saving file!");
         }
@@ -519,19 +508,11 @@ bool SaveDriver::runSave(const std::string& target) {
 
 void SaveDriver::finish() {
     port_.pumpEvents();
-    port_.setButtonEnabled(CmdButton::About, true);
-    port_.setButtonEnabled(CmdButton::Save, true);
-    port_.setButtonEnabled(CmdButton::Scan, true);
     const bool haveDups = doc_.lstDuplicates.ListCount() > 0;
-    port_.setButtonEnabled(CmdButton::ShowCopySave, haveDups);
-    port_.setButtonEnabled(CmdButton::Select, haveDups);
-    port_.setButtonEnabled(CmdButton::Settings, true);
-    port_.setMousePointer(MousePointer::Default);
-    port_.setButtonVisible(CmdButton::Stop, false);
-    port_.setButtonVisible(CmdButton::Scan, true);
-    port_.setButtonFocus(CmdButton::Scan);
+    if (!busy_) busy_.emplace(run_.bBusy, port_);
+    busy_->setDocumentButtons(true, haveDups, haveDups);
+    busy_.reset();
     port_.setProgressValue(progressMax_);
-    run_.bBusy = false;
     if (isOffice()) {
         // The Office instance is closed by now: the document is gone.
         port_.setButtonEnabled(CmdButton::Save, false);
@@ -540,7 +521,7 @@ void SaveDriver::finish() {
         port_.clearListViews();
         port_.setPanelText("line", "");
         port_.setPanelText("selected", "Document Closed");
-        port_.setCaption(std::string(sAppName) + " " + std::string(sAppVersion));
+        port_.setCaption(app_.nameAndVersion());
         doc_.releaseLines();
         doc_.lSelectedCount = 0;
     }

@@ -4,12 +4,15 @@
 // once it is complete (text files), or through the Office adapter (Word and
 // Excel documents, edited in place and saved under the new name).
 
+#include "platform/app_identity.h"
+#include "platform/busy_scope.h"
 #include "platform/command_port.h"
 #include "scan/document.h"
 #include "settings/settings_values.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -54,6 +57,9 @@ public:
     // The adapter of the loaded Word or Excel document.
     void setOffice(OfficeSaveTarget* office) { office_ = office; }
 
+    // Who the program is, for the caption after a Word or Excel save.
+    void setAppIdentity(AppIdentity app) { app_ = std::move(app); }
+
     void cmdSave_Click();
 
     SaveOutcome outcome() const { return outcome_; }
@@ -78,6 +84,9 @@ private:
     CommandPort& port_;
     SaveLineFilters filters_;
     OfficeSaveTarget* office_ = nullptr;
+    AppIdentity app_;
+    // Set while the command holds the window busy.
+    std::optional<BusyScope> busy_;
 
     SaveOutcome outcome_ = SaveOutcome::NotStarted;
     std::int64_t removed_ = 0;

@@ -63,6 +63,10 @@ struct RunState {
     std::vector<std::string> sDroppedFiles; // drop order, with one spare empty element at the end
     bool bDropOpen = false;
     std::string sStartupFile;
+    // Tabs last chosen in the settings and load options dialogs, for this run
+    // only (1-based).
+    std::int16_t iSettingsTab = 1;
+    std::int16_t iLoadTab = 1;
 };
 
 // Kind of a source by the lower-cased end of its path.

@@ -1,6 +1,5 @@
 #include "scan/scan_driver.h"
 
-#include "app/app_info.h"
 #include "scan/line_filters.h"
 
 #include <filesystem>
@@ -12,13 +11,6 @@ namespace twinsift {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-
-std::string plainCaption() {
-    std::string c(sAppName);
-    c += ' ';
-    c += sAppVersion;
-    return c;
-}
 
 // The part of a path after its last separator.
 std::string fileNameOf(const std::string& path) {
@@ -56,7 +48,7 @@ void ScanDriver::reset() {
     view_.clear();
     port_.clearListViews();
     doc_.releaseLines();
-    port_.setCaption(plainCaption());
+    port_.setCaption(app_.nameAndVersion());
     closeOffice();
     port_.setMousePointer(MousePointer::Default);
 }
@@ -72,15 +64,8 @@ void ScanDriver::endEarly(int kind) {
     } else {
         setStatus("");
     }
-    port_.setMousePointer(MousePointer::Default);
-    port_.setButtonVisible(CmdButton::Stop, false);
-    port_.setButtonEnabled(CmdButton::Scan, true);
-    port_.setButtonVisible(CmdButton::Scan, true);
-    port_.setButtonFocus(CmdButton::Scan);
-    port_.setButtonEnabled(CmdButton::About, true);
-    port_.setButtonEnabled(CmdButton::Settings, true);
-    run_.bBusy = false;
-    port_.setCaption(plainCaption());
+    if (busy_) busy_->end();
+    port_.setCaption(app_.nameAndVersion());
     port_.setProgressValue(progressMax_);
 }
 
@@ -89,7 +74,7 @@ bool ScanDriver::officeReadFailed() {
     if (!office_.sOfficeError) return false;
     const std::string error = office_.sOfficeError();
     if (error.empty()) return false;
-    port_.messageBox("An error occurred when reading the document..." + std::string(kCrLf) + std::string(kCrLf) +
+    port_.messageBox(msgid::kScanReadError, "An error occurred when reading the document..." + std::string(kCrLf) + std::string(kCrLf) +
                          error,
                      MsgIcon::Error, MsgButtons::Ok);
     if (doc_.bDocIsWord && office_.WordClose) office_.WordClose();
@@ -107,7 +92,7 @@ bool ScanDriver::serviceStep(std::int64_t value, std::string_view phaseText, boo
     if (loading && officeReadFailed()) return false;
     if (run_.bCancelRequested) {
         run_.bCancelRequested = false;
-        if (port_.messageBox("Are you sure you want to stop processing?", MsgIcon::Question, MsgButtons::YesNo) ==
+        if (port_.messageBox(msgid::kScanStop, "Are you sure you want to stop processing?", MsgIcon::Question, MsgButtons::YesNo) ==
             MsgResult::Yes) {
             if (loading) {
                 if (doc_.bDocIsWord && office_.WordClose) office_.WordClose();
@@ -148,13 +133,13 @@ bool ScanDriver::chooseFiles(std::vector<std::string>& sOpenFiles) {
         std::error_code ec;
         const auto p = std::filesystem::u8path(path);
         if (!std::filesystem::exists(p, ec) || std::filesystem::is_directory(p, ec)) {
-            port_.messageBox("Error: Can't Open File...", MsgIcon::Error, MsgButtons::Ok);
+            port_.messageBox(msgid::kScanCantOpen, "Error: Can't Open File...", MsgIcon::Error, MsgButtons::Ok);
             outcome_ = ScanOutcome::Refused;
             return false;
         }
         const auto size = std::filesystem::file_size(p, ec);
         if (!ec && size == 0) {
-            port_.messageBox("File Is Empty! Scan aborted...", MsgIcon::Warning, MsgButtons::Ok);
+            port_.messageBox(msgid::kScanEmptyFile, "File Is Empty! Scan aborted...", MsgIcon::Warning, MsgButtons::Ok);
             outcome_ = ScanOutcome::Refused;
             return false;
         }
@@ -165,7 +150,7 @@ bool ScanDriver::chooseFiles(std::vector<std::string>& sOpenFiles) {
             doc_.bDocIsWord = kind == SourceKind::Word;
             doc_.bDocIsExcel = kind == SourceKind::Excel;
         } else if (kind != SourceKind::Text) {
-            port_.messageBox("Can't combine textfiles and Word/Excel files! Scan aborted...", MsgIcon::Warning,
+            port_.messageBox(msgid::kScanCantCombine, "Can't combine textfiles and Word/Excel files! Scan aborted...", MsgIcon::Warning,
                              MsgButtons::Ok);
             outcome_ = ScanOutcome::Refused;
             return false;
@@ -185,7 +170,7 @@ bool ScanDriver::chooseFiles(std::vector<std::string>& sOpenFiles) {
                                          "Each added file is appended to the end of the" + std::string(kCrLf) +
                                          "previous file. Press no to begin scaning added" + std::string(kCrLf) +
                                          "files for duplicate lines.";
-            if (port_.messageBox(question, MsgIcon::Question, MsgButtons::YesNo) == MsgResult::Yes) {
+            if (port_.messageBox(msgid::kScanAddFile, question, MsgIcon::Question, MsgButtons::YesNo) == MsgResult::Yes) {
                 sOpenFiles.emplace_back();
                 continue;
             }
@@ -202,10 +187,10 @@ void ScanDriver::cmdScan_Click() {
     std::vector<std::string> sOpenFiles(1);
     try {
         if (!chooseFiles(sOpenFiles)) return;
-        run_.bBusy = true;
+        busy_.emplace(run_.bBusy, port_);
         doc_.resetFiles(sOpenFiles);
     } catch (...) {
-        run_.bBusy = true;
+        if (!busy_) busy_.emplace(run_.bBusy, port_);
         outcome_ = ScanOutcome::ReadError;
         setStatus("");
         endEarly(2);
@@ -221,23 +206,22 @@ void ScanDriver::cmdScan_Click() {
         setStatus("");
         endEarly(2);
     }
+    // Whatever way the command ended, the window is given back.
+    busy_.reset();
 }
 
 bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
     // C. Preparing.
     run_.bLoadSaveWindow_Cancel = false;
     run_.sLoadWindow_ExcelFileName = doc_.bDocIsExcel ? sOpenFiles.front() : std::string();
-    const bool ok = port_.showLoadOptions();
+    const bool ok = port_.windows().showLoadOptions();
     if (!ok || run_.bLoadSaveWindow_Cancel) {
         setStatus("Load cancelled...");
         outcome_ = ScanOutcome::LoadCancelled;
         endEarly(2);
         return false;
     }
-    for (CmdButton b : {CmdButton::About, CmdButton::Save, CmdButton::Select, CmdButton::ShowCopySave,
-                        CmdButton::Scan, CmdButton::Settings})
-        port_.setButtonEnabled(b, false);
-    port_.setMousePointer(MousePointer::ArrowHourglass);
+    busy_->disableCommands(MousePointer::ArrowHourglass);
     setStatus("Loading...");
     port_.pumpEvents();
 
@@ -245,7 +229,7 @@ bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
     SourceReader reader(doc_, settings_, office_.lines);
     const CountResult counted = reader.CountLines();
     if (!counted.ok) {
-        port_.messageBox(counted.error + std::string(kCrLf) + std::string(kCrLf) + "Scan aborted...", MsgIcon::Error,
+        port_.messageBox(msgid::kScanCountFailed, counted.error + std::string(kCrLf) + std::string(kCrLf) + "Scan aborted...", MsgIcon::Error,
                          MsgButtons::Ok);
         closeOffice();
         outcome_ = ScanOutcome::CountFailed;
@@ -253,10 +237,7 @@ bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
         return false;
     }
     run_.bCancelRequested = false;
-    port_.setButtonEnabled(CmdButton::Stop, true);
-    port_.setButtonVisible(CmdButton::Stop, true);
-    port_.setButtonVisible(CmdButton::Scan, false);
-    port_.setButtonFocus(CmdButton::Stop);
+    busy_->showCancel();
     port_.pumpEvents();
 
     doc_.lSelectedCount = 0;
@@ -401,23 +382,12 @@ bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
     addStatistic(settings_.statLinesScanned, N);
     addStatistic(settings_.statDupsFound, count);
     addStatistic(settings_.statUniqueDupsFound, scan.lUniqueDups);
-    port_.setButtonEnabled(CmdButton::About, true);
-    if (count > 0) {
-        port_.setButtonEnabled(CmdButton::Select, true);
-        port_.setButtonEnabled(CmdButton::ShowCopySave, true);
-    }
-    if (N > 0) port_.setButtonEnabled(CmdButton::Save, true);
-    port_.setButtonEnabled(CmdButton::Settings, true);
-    port_.setMousePointer(MousePointer::Default);
-    port_.setButtonVisible(CmdButton::Stop, false);
-    port_.setButtonEnabled(CmdButton::Scan, true);
-    port_.setButtonVisible(CmdButton::Scan, true);
-    port_.setButtonFocus(CmdButton::Scan);
+    busy_->setDocumentButtons(N > 0, count > 0, count > 0);
+    busy_->end();
     if (!view_.noticeRow.empty() || view_.showRowCount > 0 || !view_.dupRows.empty()) port_.unselectViewRows();
-    run_.bBusy = false;
     port_.refreshButtonBar();
     port_.refreshViews();
-    std::string caption = plainCaption() + " - [";
+    std::string caption = app_.nameAndVersion() + " - [";
     for (std::size_t f = 0; f < doc_.fileCount(); ++f) {
         if (f > 0) caption += ", ";
         caption += fileNameOf(doc_.sSourceFiles[f]);

@@ -4,6 +4,8 @@
 // both views and leaves the window ready for selecting and saving. It talks to
 // the window only through the CommandPort.
 
+#include "platform/app_identity.h"
+#include "platform/busy_scope.h"
 #include "platform/command_port.h"
 #include "scan/document.h"
 #include "scan/duplicate_finder.h"
@@ -14,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +53,8 @@ public:
         : doc_(doc), settings_(settings), run_(run), port_(port), view_(view) {}
 
     void setOffice(OfficeSession office) { office_ = std::move(office); }
+    // Who the program is, for the caption.
+    void setAppIdentity(AppIdentity app) { app_ = std::move(app); }
     // The answer of InitRegExp() at start-up.
     void setRegExpAvailable(bool available) { bRegExpAvailable_ = available; }
 
@@ -85,7 +90,10 @@ private:
     CommandPort& port_;
     ResultsView& view_;
     OfficeSession office_;
+    AppIdentity app_;
     bool bRegExpAvailable_ = true;
+    // Set while the command holds the window busy.
+    std::optional<BusyScope> busy_;
 
     ScanOutcome outcome_ = ScanOutcome::NoFile;
     ProgressStep step_;

@@ -4,8 +4,6 @@
 
 namespace twinsift {
 
-double roundHalfEven(double value) noexcept { return std::nearbyint(value); }
-
 namespace {
 std::int16_t centred(double screenTwips, double half) {
     return static_cast<std::int16_t>(roundHalfEven(screenTwips / 2.0 - half));

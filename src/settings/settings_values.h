@@ -2,6 +2,7 @@
 // Every option, window position, remembered path and usage counter of the
 // program. Members are named exactly like their keys in the settings store.
 
+#include "platform/rounding.h"
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,8 +11,6 @@ namespace twinsift {
 
 enum class SettingType : std::uint8_t { Int16, Int32, Bool, Text };
 
-// Rounds to the nearest integer, halves to the even neighbour.
-double roundHalfEven(double value) noexcept;
 
 struct SettingsValues {
     // General and remembered paths

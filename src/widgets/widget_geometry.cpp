@@ -10,22 +10,6 @@ PropertyError PropertyError::invalidValue(const std::string& className) {
     return PropertyError(kInvalidPropertyValue, "Twinsift." + className, "Invalid property value");
 }
 
-int roundToEven(double value) noexcept {
-    // nearbyint follows the current rounding mode, which is to-nearest-even
-    // unless someone changed it; do it by hand to be independent of that.
-    double floorV = std::floor(value);
-    double diff = value - floorV;
-    double result;
-    if (diff < 0.5) {
-        result = floorV;
-    } else if (diff > 0.5) {
-        result = floorV + 1.0;
-    } else {
-        result = std::fmod(floorV, 2.0) == 0.0 ? floorV : floorV + 1.0;
-    }
-    return static_cast<int>(result);
-}
-
 std::optional<Rgb> plainRgb(OleColor c) {
     if (isSystemColor(c)) return std::nullopt;
     auto u = static_cast<std::uint32_t>(c);

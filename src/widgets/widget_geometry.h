@@ -2,6 +2,7 @@
 // Pixel arithmetic of the owner-drawn widgets. Kept free of any toolkit so
 // that the exact placement rules can be pinned down without a display.
 
+#include "platform/rounding.h"
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -27,8 +28,6 @@ struct PixelPoint {
     friend bool operator==(const PixelPoint&, const PixelPoint&) = default;
 };
 
-// Rounds to the nearest integer, halves to the even neighbour.
-int roundToEven(double value) noexcept;
 
 // ---- Colours ---------------------------------------------------------------
 

@@ -3,7 +3,7 @@
 
 #include "office_fixture.h"
 
-#include "office/office_line_source.h"
+#include "scan/office_lines.h"
 #include "scan/source_reader.h"
 #include "support/test_support.h"
 

@@ -1,5 +1,5 @@
 #include "results/export.h"
-#include "save/recording_port.h"
+#include "support/recording_port.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

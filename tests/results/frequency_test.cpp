@@ -1,4 +1,5 @@
 #include "results/frequency.h"
+#include "scan/dup_entry.h"
 
 #include <gtest/gtest.h>
 
@@ -91,5 +92,6 @@ TEST(FrequencyList, EmptyLineGroupAndCopyText) {
     EXPECT_EQ(f.rows()[0].count, 3);
     EXPECT_EQ(f.rows()[0].line, "");
     EXPECT_EQ(f.CopyText(), "3\t\t\r\n2\t\tx\r\n");
-    EXPECT_EQ(EntryContent("[0012]   a ] b  "), "a ] b  ");
+    EXPECT_EQ(ReadDupEntry("[0012]   a ] b  ").key, "a ] b  ");
+    EXPECT_EQ(ReadDupEntry("[0012]   a ] b  ").lineNumber, 12);
 }

@@ -1,5 +1,5 @@
 #include "results/selection.h"
-#include "save/recording_port.h"
+#include "support/recording_port.h"
 
 #include <gtest/gtest.h>
 

@@ -395,7 +395,7 @@ TEST_F(SaveFixture, WordSaveGoesThroughTheAdapterAndClosesTheDocument) {
     EXPECT_EQ(port.saveDialogs[0].filter.substr(0, 15), "Word Documents ");
     EXPECT_EQ(port.last("selected"), "Document Closed");
     EXPECT_EQ(port.caption, "Twinsift 6.16");
-    EXPECT_EQ(port.listViewsCleared, 1);
+    EXPECT_EQ(port.viewClears, 1);
     EXPECT_FALSE(port.enabled[CmdButton::Save]);
     EXPECT_FALSE(port.enabled[CmdButton::Select]);
     EXPECT_EQ(driver.linesRemoved(), 2);

@@ -1,7 +1,7 @@
 #pragma once
 // Loads real files into a document the way Open does, and marks lines for removal.
 
-#include "save/recording_port.h"
+#include "support/recording_port.h"
 #include "save/save_driver.h"
 #include "scan/source_reader.h"
 #include "support/test_support.h"

@@ -1,6 +1,6 @@
 #include "scan/scan_driver.h"
 
-#include "recording_port.h"
+#include "support/recording_port.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +21,9 @@ struct Fixture {
     RecordingPort port;
     ResultsView view;
     ScanDriver driver{doc, settings, run, port, view};
+
+    // Nobody answers Yes by accident: an unscripted question is declined.
+    Fixture() { port.unscriptedAnswer = MsgResult::No; }
 
     std::string file(const std::string& name, const std::string& bytes) { return dir.write(name, bytes); }
     ScanOutcome open(std::vector<std::string> picks) {
@@ -58,7 +61,7 @@ const std::string kCaption = "Twinsift 6.16";
 TEST(ScanDriver, CancellingTheFirstDialogLeavesAnEmptyWindow) {
     Fixture f;
     f.doc.lstOriginal.AddItem("old");
-    f.port.panels["status"] = "old status";
+    f.port.panels["status"] = {"old status"};
     EXPECT_EQ(f.open({}), ScanOutcome::NoFile);
     EXPECT_TRUE(f.port.messages.empty());
     EXPECT_EQ(f.port.status(), "");
@@ -165,7 +168,7 @@ TEST(ScanDriver, CompletedScanStateTextsAndStatistics) {
 
     // The phases in order.
     std::vector<std::string> phases;
-    for (const auto& s : f.port.statusHistory)
+    for (const auto& s : f.port.all("status"))
         if (phases.empty() || phases.back() != s) phases.push_back(s);
     EXPECT_EQ(phases, (std::vector<std::string>{"", "Loading...", "File Loaded!", "Finding duplicates...",
                                                 "Sorting duplicates...", "Displaying duplicates...",
@@ -213,7 +216,7 @@ TEST(ScanDriver, ProgressStepRunsOncePerIntervalAcrossLoadingAndScanning) {
     Fixture f;
     ASSERT_EQ(f.open({f.file("a.txt", numbered(200, 200))}), ScanOutcome::Completed);
     std::vector<std::string> percents;
-    for (const auto& s : f.port.statusHistory)
+    for (const auto& s : f.port.all("status"))
         if (!s.empty() && s.back() == '%') percents.push_back(s);
     // The batch counter carries over from the load into the scan.
     EXPECT_EQ(percents, (std::vector<std::string>{"Loading... 25%", "Loading... 50%", "Loading... 75%",
@@ -226,7 +229,7 @@ TEST(ScanDriver, DisplayProgressRunsEveryHundredEntries) {
     Fixture f;
     ASSERT_EQ(f.open({f.file("a.txt", numbered(250, 1))}), ScanOutcome::Completed);
     std::vector<std::string> shown;
-    for (const auto& s : f.port.statusHistory)
+    for (const auto& s : f.port.all("status"))
         if (s.rfind("Displaying duplicates... ", 0) == 0) shown.push_back(s);
     // Entries 100 and 200 of 250 (k / 249).
     EXPECT_EQ(shown, (std::vector<std::string>{"Displaying duplicates... 40%", "Displaying duplicates... 80%"}));

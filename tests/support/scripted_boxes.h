@@ -4,7 +4,7 @@
 // browser.
 
 #include "platform/desktop_services.h"
-#include "platform/message_boxes.h"
+#include "platform/command_port.h"
 
 #include <deque>
 #include <map>
@@ -14,7 +14,7 @@
 
 namespace twinsift::test {
 
-class ScriptedBoxes final : public MessageBoxes {
+class ScriptedBoxes final : public MessagePort {
 public:
     struct Call {
         std::string id;

@@ -1,18 +1,16 @@
 #include "app/ui/frm_main.h"
 
-#include "app/app_info.h"
-#include "app/ui/qt_command_port.h"
+#include "app/ui/main_window_host.h"
+#include "app/ui/pictures.h"
 #include "app/ui/result_models.h"
-#include "office/office_line_source.h"
 #include "scan/document.h"
-#include "scan/patterns.h"
-#include "scan/scan_driver.h"
-#include "settings/persistence.h"
 #include "settings/settings_values.h"
 #include "widgets/widget_geometry.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QShowEvent>
@@ -22,6 +20,7 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <algorithm>
+#include <initializer_list>
 #include <limits>
 #include <optional>
 
@@ -45,12 +44,25 @@ std::optional<std::int16_t> toInt16(int twips) {
     return static_cast<std::int16_t>(twips);
 }
 
-QToolButton* makeButton(QWidget* parent, const char* name, const QString& caption, QStyle::StandardPixmap icon,
+AppCommand buttonCommand(CmdButton b) {
+    switch (b) {
+    case CmdButton::Scan: return AppCommand::Open;
+    case CmdButton::Save: return AppCommand::SaveAs;
+    case CmdButton::Select: return AppCommand::Select;
+    case CmdButton::ShowCopySave: return AppCommand::Tools;
+    case CmdButton::Settings: return AppCommand::Settings;
+    case CmdButton::About: return AppCommand::About;
+    case CmdButton::Stop: return AppCommand::Stop;
+    }
+    return AppCommand::Open;
+}
+
+QToolButton* makeButton(QWidget* parent, const char* name, const QString& caption, CmdButton which,
                         const QString& tip, QRect geometry) {
     auto* b = new QToolButton(parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setText(caption);
-    b->setIcon(parent->style()->standardIcon(icon));
+    b->setIcon(pictures::buttonPicture(which));
     b->setIconSize(QSize(32, 32));
     b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     b->setToolTip(tip);
@@ -75,10 +87,14 @@ QTreeView* makeListView(QWidget* parent, const char* name, QAbstractItemModel* m
 
 int frmMain::twipsToPixels(int twips) { return px(twips); }
 
-frmMain::frmMain(SettingsValues& settings, LoadedDocument& document, RunState& run,
-                 SettingsPersistence* persistence, QWidget* parent)
-    : QMainWindow(parent), settings_(settings), document_(document), run_(run), persistence_(persistence) {
-    setWindowTitle(qs(sAppName) + QLatin1Char(' ') + qs(sAppVersion));
+QSize frmMain::minimumClientSize() { return QSize(px(5820), px(5760)); }
+
+frmMain::frmMain(SettingsValues& settings, const AppIdentity& app, const LoadedDocument& document,
+                 const ResultsView& results, QWidget* parent)
+    : QMainWindow(parent), settings_(settings), app_(app), document_(document), results_(results) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(qs(app_.sAppName));
+    setAccessibleName(qs(app_.sAppName));
     createControls();
 
     // Until a document is loaded only Open, Settings and About make sense.
@@ -86,29 +102,21 @@ frmMain::frmMain(SettingsValues& settings, LoadedDocument& document, RunState& r
     cmdSelect->setEnabled(false);
     cmdShowCopySave->setEnabled(false);
 
-    if (persistence_) {
-        persistence_->DetectPortableMode();
-        persistence_->LoadSettings(settings_);
-    }
-    port_ = std::make_unique<QtCommandPort>(*this, *lwShowModel, *lwDupsModel);
-    scan_ = std::make_unique<ScanDriver>(document_, settings_, run_, *port_, results_);
-    scan_->setRegExpAvailable(InitRegExp());
-    // A click that arrives while a command pumps events must not start a
-    // second one under it.
-    connect(cmdScan, &QToolButton::clicked, this, [this] {
-        if (!run_.bBusy) scan_->cmdScan_Click();
-    });
-    // Cancel only raises the flag; the running command polls it.
-    connect(cmdStop, &QToolButton::clicked, this, [this] { ScanDriver::cmdStop_Click(run_); });
-
     placeFromSettings();
     createProgressBar();
     createSplitter();
     layoutControls();
+
+    // The window sees every key before the control that has the focus.
+    qApp->installEventFilter(this);
 }
 
-void frmMain::setOffice(modOffice& office, OfficeReaderSource& lines) {
-    scan_->setOffice(makeOfficeSession(office, lines));
+frmMain::~frmMain() {
+    qApp->removeEventFilter(this);
+    // The splitter and the bar point at child widgets; let go of them before
+    // the children are destroyed.
+    oSplitter.onPanelsLaid = nullptr;
+    oProgress.setDrawObject(nullptr);
 }
 
 QToolButton* frmMain::button(CmdButton which) const {
@@ -124,11 +132,8 @@ QToolButton* frmMain::button(CmdButton which) const {
     return nullptr;
 }
 
-frmMain::~frmMain() {
-    // The splitter and the bar point at child widgets; let go of them before
-    // the children are destroyed.
-    oSplitter.onPanelsLaid = nullptr;
-    oProgress.setDrawObject(nullptr);
+void frmMain::command(AppCommand cmd) {
+    if (host_) host_->onCommand(cmd);
 }
 
 void frmMain::createControls() {
@@ -136,25 +141,25 @@ void frmMain::createControls() {
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
 
-    cmdScan = makeButton(client, "cmdScan", QStringLiteral("Open"), QStyle::SP_DialogOpenButton,
+    cmdScan = makeButton(client, "cmdScan", QStringLiteral("Open"), CmdButton::Scan,
                          QStringLiteral("Open a text file, Word document or Excel spradsheet and scan for duplicates "
                                         "lines/rows."),
                          twipsRect(120, 120, 855, 805));
-    cmdSave = makeButton(client, "cmdSave", QStringLiteral("Save As"), QStyle::SP_DialogSaveButton,
+    cmdSave = makeButton(client, "cmdSave", QStringLiteral("Save As"), CmdButton::Save,
                          QStringLiteral("Save the open file without selected duplicates."),
                          twipsRect(120, 995, 855, 805));
-    cmdSelect = makeButton(client, "cmdSelect", QStringLiteral("Select"), QStyle::SP_DialogApplyButton,
+    cmdSelect = makeButton(client, "cmdSelect", QStringLiteral("Select"), CmdButton::Select,
                            QStringLiteral("Select duplicates in various vays. Selected duplicates will not be "
                                           "included when you save the file."),
                            twipsRect(120, 1860, 855, 805));
-    cmdShowCopySave = makeButton(client, "cmdShowCopySave", QStringLiteral("Tools"), QStyle::SP_FileDialogDetailedView,
+    cmdShowCopySave = makeButton(client, "cmdShowCopySave", QStringLiteral("Tools"), CmdButton::ShowCopySave,
                                  QStringLiteral("Opens a window with useful tools."), twipsRect(120, 2970, 855, 805));
-    cmdSettings = makeButton(client, "cmdSettings", QStringLiteral("Settings"), QStyle::SP_FileDialogContentsView,
+    cmdSettings = makeButton(client, "cmdSettings", QStringLiteral("Settings"), CmdButton::Settings,
                              QStringLiteral("Open the options window."), twipsRect(120, 3840, 855, 805));
-    cmdAbout = makeButton(client, "cmdAbout", QStringLiteral("About"), QStyle::SP_MessageBoxInformation,
+    cmdAbout = makeButton(client, "cmdAbout", QStringLiteral("About"), CmdButton::About,
                           QStringLiteral("Displays information about Twinsift."), twipsRect(120, 4710, 855, 805));
     // Cancel lies on top of Open and takes its place while a long command runs.
-    cmdStop = makeButton(client, "cmdStop", QStringLiteral("Cancel"), QStyle::SP_BrowserStop,
+    cmdStop = makeButton(client, "cmdStop", QStringLiteral("Cancel"), CmdButton::Stop,
                          QStringLiteral("Stop processing!"), twipsRect(120, 120, 855, 805));
     cmdStop->hide();
     cmdStop->raise();
@@ -227,10 +232,36 @@ void frmMain::createControls() {
     panelStatus_->setObjectName(QStringLiteral("status"));
     panelSelected_->setObjectName(QStringLiteral("selected"));
     panelLine_->setObjectName(QStringLiteral("line"));
+    for (QLabel* p : {panelStatus_, panelSelected_, panelLine_}) p->setAccessibleName(p->objectName());
+    // A long status text (a path, the maker's address) is cut at the window's
+    // edge; it must never make the window wider than the user wants it.
+    panelStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    panelSelected_->setMinimumWidth(px(2400));
+    panelLine_->setMinimumWidth(px(1200));
     StatusBar->addWidget(panelStatus_, 1);
     StatusBar->addWidget(panelSelected_, 0);
     StatusBar->addWidget(panelLine_, 0);
     setStatusBar(StatusBar);
+
+    // Screen readers announce each control by its caption, or by its design
+    // name where it has none.
+    for (QToolButton* b : {cmdScan, cmdSave, cmdSelect, cmdShowCopySave, cmdSettings, cmdAbout, cmdStop})
+        b->setAccessibleName(b->text());
+    for (QLabel* l : {lblSource, lblShowQuickstartHelp, lblDups}) l->setAccessibleName(l->text());
+    for (QWidget* w : std::initializer_list<QWidget*>{picProgressbar, picSplit, lwShow, lwDups, imgDragbar, StatusBar})
+        w->setAccessibleName(w->objectName());
+
+    for (QToolButton* b : {cmdScan, cmdSave, cmdSelect, cmdShowCopySave, cmdSettings, cmdAbout, cmdStop}) {
+        const CmdButton which = b == cmdScan ? CmdButton::Scan
+                                : b == cmdSave ? CmdButton::Save
+                                : b == cmdSelect ? CmdButton::Select
+                                : b == cmdShowCopySave ? CmdButton::ShowCopySave
+                                : b == cmdSettings ? CmdButton::Settings
+                                : b == cmdAbout ? CmdButton::About
+                                                : CmdButton::Stop;
+        connect(b, &QToolButton::clicked, this, [this, which] { command(buttonCommand(which)); });
+    }
+    lblShowQuickstartHelp->installEventFilter(this);
 }
 
 void frmMain::placeFromSettings() {
@@ -317,33 +348,76 @@ void frmMain::resizeEvent(QResizeEvent* event) {
 
 void frmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    // A file named on the command line opens once the window is up, so the
-    // progress shows in it.
-    if (!bStartupOpenDue_ || event->spontaneous()) return;
-    bStartupOpenDue_ = false;
-    if (run_.sStartupFile.empty()) return;
-    QTimer::singleShot(0, this, [this] {
-        if (!run_.bBusy) scan_->cmdScan_Click();
-    });
+    // The first activation normally follows the first show; where the
+    // platform never activates the window (no window manager, offscreen) it
+    // still runs once the window is up.
+    if (bFirstActivation && !firstActivationQueued_) {
+        firstActivationQueued_ = true;
+        QTimer::singleShot(0, this, [this] {
+            if (bFirstActivation) FirstActivation();
+        });
+    }
+}
+
+void frmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        if (bFirstActivation) FirstActivation();
+        RefreshButtonBar();
+    }
+}
+
+void frmMain::FirstActivation() {
+    bFirstActivation = false;
+    setWindowTitle(qs(app_.nameAndVersion()) + QStringLiteral(" - Press F1 for Help"));
+    setPanelText(QStringLiteral("status"),
+                 qs(app_.nameAndVersion()) + QStringLiteral(" by Quorvane - ") + qs(AppIdentity::kMakerWebAddress));
+    // Debug mode lets the window shrink below the size the layout needs.
+    if (!app_.bDebugMode) setMinimumSize(minimumClientSize());
+    if (settings_.bShowQuickstartWindow) command(AppCommand::Quickstart);
+    if (settings_.bShowQuickstartLink) {
+        lblShowQuickstartHelp->show();
+        layoutControls();
+    }
+    if (host_) host_->onFirstActivationDone();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    // A long command is still running inside a click handler; it must finish
-    // or be cancelled before the window may go.
-    if (run_.bBusy) {
+    const std::int16_t state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
+    const QRect frame = frameGeometry();
+    if (host_ && !host_->onCloseRequest(state, double(tw(frame.x())), double(tw(frame.y())))) {
         event->ignore();
         return;
-    }
-    // Shut-down work (closing Office sessions, writing the settings) goes
-    // here, before the window is accepted.
-    if (persistence_) {
-        const std::int16_t state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
-        persistence_->SaveSettingsOnce(settings_, {state, double(tw(geometry().x())), double(tw(geometry().y()))});
     }
     event->accept();
 }
 
+bool frmMain::handleKey(QKeyEvent* key) {
+    const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const int k = key->key();
+    if (k < Qt::Key_F1 || k > Qt::Key_F9) return false;
+    if (k == Qt::Key_F1 && mods == Qt::NoModifier) {
+        command(AppCommand::Help);
+        return true;
+    }
+    if (mods == Qt::ControlModifier && lwDupsModel->rowCount() > 0) {
+        command(selectionKeyCommand(k - Qt::Key_F1 + 1));
+        return true;
+    }
+    return false;
+}
+
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && w->window() == this && w->isEnabled() && handleKey(static_cast<QKeyEvent*>(event))) return true;
+        return false;
+    }
+    if (watched == lblShowQuickstartHelp && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        command(AppCommand::Quickstart);
+        return true;
+    }
     if (watched == picSplit || watched == imgDragbar) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -370,19 +444,22 @@ void frmMain::RefreshButtonBar() {
 }
 
 void frmMain::setPanelText(const QString& key, const QString& text) {
-    if (QLabel* p = panel(key)) p->setText(text);
+    QLabel* p = key == QLatin1String("status")     ? panelStatus_
+                : key == QLatin1String("selected") ? panelSelected_
+                : key == QLatin1String("line")     ? panelLine_
+                                                   : nullptr;
+    if (!p) return;
+    p->setText(text);
+    // A screen reader reads the panel by its key and hears its text.
+    p->setAccessibleDescription(text);
 }
 
 QString frmMain::panelText(const QString& key) const {
-    QLabel* p = panel(key);
+    QLabel* p = key == QLatin1String("status")     ? panelStatus_
+                : key == QLatin1String("selected") ? panelSelected_
+                : key == QLatin1String("line")     ? panelLine_
+                                                   : nullptr;
     return p ? p->text() : QString();
-}
-
-QLabel* frmMain::panel(const QString& key) const {
-    if (key == QLatin1String("status")) return panelStatus_;
-    if (key == QLatin1String("selected")) return panelSelected_;
-    if (key == QLatin1String("line")) return panelLine_;
-    return nullptr;
 }
 
 } // namespace twinsift

@@ -1,25 +1,26 @@
 #pragma once
 // The main window: the frame the whole program runs in.
 //
-// main() owns the settings, the document and the run flags and hands them in
-// by reference; the window keeps references only. Construction follows the
-// program's load order (controls, button states, placement from the settings,
-// progress bar, splitter); show() then lays the controls out through the
-// resize rules, and closeEvent() carries out the close request. Commands are
-// connected by the subsystems that own them, to the public controls below;
-// the Open command is the window's own and runs through its CommandPort.
+// main() owns the settings, the document and the run flags; the window keeps
+// references only and builds no driver. Construction follows the program's
+// load order (controls, button states, placement from the settings, progress
+// bar, splitter); the first activation sets the title and status text, the
+// minimum size and the quickstart link; resizing lays the controls out by the
+// design's rules. Clicks, keys, drops and the close request go to the
+// MainWindowHost, which decides what happens.
+//
+// Controls carry their design names as object names; tests find them there.
 
 #include "widgets/ui/c_progress_bar.h"
 #include "widgets/ui/c_splitter.h"
 #include "widgets/ui/paint_surface.h"
 
+#include "app/app_command.h"
+#include "platform/app_identity.h"
 #include "platform/command_port.h"
-#include "scan/results_view.h"
 
 #include <QMainWindow>
 #include <QString>
-
-#include <memory>
 
 class QLabel;
 class QStatusBar;
@@ -29,29 +30,27 @@ class QTreeView;
 namespace twinsift {
 
 struct LoadedDocument;
-struct RunState;
+struct ResultsView;
 struct SettingsValues;
-class SettingsPersistence;
-class ScanDriver;
-class QtCommandPort;
+class MainWindowHost;
 class ShowRowsModel;
 class DupRowsModel;
-class modOffice;
-class OfficeReaderSource;
 
 class frmMain final : public QMainWindow {
     Q_OBJECT
 public:
-    // With a persistence, the settings are read at load and written once at close.
-    frmMain(SettingsValues& settings, LoadedDocument& document, RunState& run,
-            SettingsPersistence* persistence = nullptr, QWidget* parent = nullptr);
+    frmMain(SettingsValues& settings, const AppIdentity& app, const LoadedDocument& document,
+            const ResultsView& results, QWidget* parent = nullptr);
     ~frmMain() override;
+
+    // Where clicks, keys, drops and the close request go; without a host the
+    // window only lays itself out.
+    void setHost(MainWindowHost* host) { host_ = host; }
 
     // Status bar panels keyed "status", "selected" and "line"; unknown keys
     // are ignored / read as empty.
     void setPanelText(const QString& key, const QString& text);
     QString panelText(const QString& key) const;
-    QLabel* panel(const QString& key) const;
 
     // Applies the resize rules; each one that cannot be carried out (a
     // negative size in a very small window) is skipped.
@@ -61,18 +60,46 @@ public:
     // window or a pop-up menu has closed over them.
     void RefreshButtonBar();
 
-    // The Office adapter the Open command reads Word and Excel documents
-    // through; both are owned by the caller and must outlive the window.
-    void setOffice(modOffice& office, OfficeReaderSource& lines);
-
-    // The Open command and the port it talks to the window through.
-    ScanDriver& scanDriver() { return *scan_; }
-    QtCommandPort& commandPort() { return *port_; }
-    const ResultsView& resultsView() const { return results_; }
     QToolButton* button(CmdButton which) const;
+    QTreeView* showView() const { return lwShow; }
+    QTreeView* dupView() const { return lwDups; }
+    ShowRowsModel& showModel() const { return *lwShowModel; }
+    DupRowsModel& dupModel() const { return *lwDupsModel; }
+    cProgressBar& progressBar() { return oProgress; }
+
+    // True from load until the first activation has run; the window's
+    // geometry is remembered on resize only after it.
+    bool firstActivationPending() const { return bFirstActivation; }
+
+    // The smallest client area the window accepts outside debug mode, in
+    // pixels (5820 x 5760 twips).
+    static QSize minimumClientSize();
 
     // Twips of the window's design to pixels (15 twips a pixel).
     static int twipsToPixels(int twips);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void placeFromSettings();
+    void createProgressBar();
+    void createSplitter();
+    void placeBarDecorations();
+    void FirstActivation();
+    bool handleKey(QKeyEvent* key);
+    void command(AppCommand cmd);
+
+    SettingsValues& settings_;
+    const AppIdentity& app_;
+    const LoadedDocument& document_;
+    const ResultsView& results_;
+    MainWindowHost* host_ = nullptr;
 
     // Controls, named as in the program's design.
     QToolButton* cmdScan = nullptr;
@@ -93,39 +120,15 @@ public:
     QLabel* lblDups = nullptr;
     QLabel* imgDragbar = nullptr;
     QStatusBar* StatusBar = nullptr;
-
-    cProgressBar oProgress;
-    cSplitter oSplitter;
-
-    // True from load until the first activation has run; the window's
-    // geometry is remembered on resize only after it.
-    bool bFirstActivation = true;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void createControls();
-    void placeFromSettings();
-    void createProgressBar();
-    void createSplitter();
-    void placeBarDecorations();
-
-    SettingsValues& settings_;
-    LoadedDocument& document_;
-    RunState& run_;
-    SettingsPersistence* persistence_ = nullptr;
     QLabel* panelStatus_ = nullptr;
     QLabel* panelSelected_ = nullptr;
     QLabel* panelLine_ = nullptr;
 
-    ResultsView results_;
-    std::unique_ptr<QtCommandPort> port_;
-    std::unique_ptr<ScanDriver> scan_;
-    bool bStartupOpenDue_ = true;
+    cProgressBar oProgress;
+    cSplitter oSplitter;
+
+    bool bFirstActivation = true;
+    bool firstActivationQueued_ = false;
 };
 
 } // namespace twinsift

@@ -3,7 +3,7 @@
 #include "app/ui/dialog_layout.h"
 #include "app/ui/pictures.h"
 #include "platform/app_identity.h"
-#include "platform/message_boxes.h"
+#include "platform/command_port.h"
 #include "platform/ui/c_tooltip.h"
 #include "settings/settings_values.h"
 #include "widgets/widget_geometry.h"
@@ -84,7 +84,7 @@ int bottomOf(const QWidget* w) { return w->y() + w->height(); }
 } // namespace
 
 frmSettings::frmSettings(SettingsValues& settings, std::int16_t& iSettingsTab, const AppIdentity& app,
-                         MessageBoxes& boxes, QWidget* parent)
+                         MessagePort& boxes, QWidget* parent)
     : QDialog(parent), settings_(settings), iSettingsTab_(iSettingsTab), app_(app), boxes_(boxes) {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);

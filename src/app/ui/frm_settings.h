@@ -23,7 +23,7 @@ namespace twinsift {
 
 struct AppIdentity;
 struct SettingsValues;
-class MessageBoxes;
+class MessagePort;
 class HelpIcon;
 
 // The line limit typed into the dialog: the leading number of the text
@@ -40,7 +40,7 @@ public:
     static constexpr std::string_view kCutoffRangeText =
         "The line limit must be a whole number from 0 to 2147483647.";
 
-    frmSettings(SettingsValues& settings, std::int16_t& iSettingsTab, const AppIdentity& app, MessageBoxes& boxes,
+    frmSettings(SettingsValues& settings, std::int16_t& iSettingsTab, const AppIdentity& app, MessagePort& boxes,
                 QWidget* parent = nullptr);
 
     // Controls, named as in the program's design.
@@ -82,7 +82,7 @@ private:
     SettingsValues& settings_;
     std::int16_t& iSettingsTab_;
     const AppIdentity& app_;
-    MessageBoxes& boxes_;
+    MessagePort& boxes_;
 };
 
 } // namespace twinsift

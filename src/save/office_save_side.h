@@ -1,30 +1,11 @@
 #pragma once
-// How the Open and Save As commands reach the Office adapter: the reader's
-// Word and Excel branch, and the save side's put and delete walk.
+// How the Save As command reaches the Office adapter: the put and delete walk
+// over the loaded Word document or Excel column.
 
 #include "office/mod_office.h"
 #include "save/save_driver.h"
-#include "scan/scan_driver.h"
-#include "scan/source_reader.h"
 
 namespace twinsift {
-
-class OfficeReaderSource final : public OfficeLineSource {
-public:
-    // The worksheet and column come from Load_ExcelWorksheet and
-    // Load_ExcelColumn as they stand when the document is opened.
-    OfficeReaderSource(modOffice& office, const SettingsValues& settings) : office_(office), settings_(settings) {}
-
-    CountResult open(const std::string& path) override;
-    bool nextLine(std::string& line) override;
-
-private:
-    modOffice& office_;
-    const SettingsValues& settings_;
-    static constexpr int kFailuresShown = 8;
-    bool word_ = false;
-    int failures_ = 0;
-};
 
 // The save walk on the open Word document or Excel column.
 class OfficeSaveSide final : public OfficeSaveTarget {
@@ -43,8 +24,5 @@ private:
     modOffice& office_;
     bool word_;
 };
-
-// The adapter as the Open command uses it; `lines` must outlive the session.
-OfficeSession makeOfficeSession(modOffice& office, OfficeReaderSource& lines);
 
 } // namespace twinsift

@@ -1,7 +1,6 @@
-#include "office/office_line_source.h"
+#include "scan/office_lines.h"
 
 #include "scan/document.h"
-
 
 namespace twinsift {
 
