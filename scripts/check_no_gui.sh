@@ -7,7 +7,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/build-nogui"
 bash "$here/scripts/setup.sh"
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release \
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release --no-warn-unused-cli \
   -DTWINSIFT_BUILD_GUI=OFF -DTWINSIFT_BUILD_BENCH=OFF \
   -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=ON >/dev/null
 if grep -Eq '^Qt6[A-Za-z]*_DIR:PATH=/' "$build/CMakeCache.txt"; then
