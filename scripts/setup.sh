@@ -10,6 +10,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xauth xvfb
   datamash mawk time
+  desktop-file-utils help2man
 )
 # The Windows build of the companion library and its client test under Wine.
 if [ "${TWINSIFT_SKIP_WINDOWS:-0}" != 1 ]; then

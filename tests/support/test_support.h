@@ -24,7 +24,7 @@ private:
 
 std::string readFile(const std::filesystem::path& path);
 
-// The shared office test documents and the project's samples.
+// The office test documents kept with the tests, and the project's samples.
 std::filesystem::path testdataDir();
 std::filesystem::path samplesDir();
 
