@@ -10,6 +10,7 @@
 #include "scan/results_view.h"
 #include "scan/scan_driver.h"
 #include "scan/source_reader.h"
+#include "scan/text_codec.h"
 #include "settings/settings_values.h"
 
 #include <charconv>
@@ -405,6 +406,40 @@ void produceOutput(const Options& o, Session& s, std::ostream& out) {
     out.flush();
 }
 
+// A pattern the engine cannot compile would match nothing and the scan would
+// report a clean result; it is refused before anything is read. A pattern
+// whose bytes are not UTF-8 can only be meant for a Windows-1252 document.
+std::string checkPatterns(const SettingsValues& s) {
+    struct Check {
+        const char* option;
+        bool on;
+        const std::string& text;
+        bool regExp, caseSensitive;
+    };
+    const Check checks[] = {
+        {"--include", s.Load_chkInclude != 0, s.Load_txtInclude, s.Load_chkIncludeRegExp != 0, s.Load_chkIncludeCase != 0},
+        {"--exclude", s.Load_chkExclude != 0, s.Load_txtExclude, s.Load_chkExcludeRegExp != 0, s.Load_chkExcludeCase != 0},
+        {"--key-pattern", s.Load_ChkAdvancedFilter != 0, s.Load_TxtProcessFilter, s.Load_ChkProcessRegExp != 0,
+         s.Load_ChkProcessCase != 0},
+    };
+    for (const Check& c : checks) {
+        if (!c.on || c.text.empty()) continue;
+        const Codec codec = isValidUtf8(c.text) ? Codec::Utf8 : Codec::Windows1252;
+        if (std::string e = PatternError(c.text, c.regExp, c.caseSensitive, codec); !e.empty())
+            return std::string(c.option) + ": " + e;
+    }
+    return {};
+}
+
+// Output that did not reach its file (a full disk, a closed pipe) is an error,
+// never a success.
+int outputStatus(std::ostream& out, std::ostream& err, int status) {
+    out.flush();
+    if (out) return status;
+    err << "twinsift-cli: error writing the output\n";
+    return 1;
+}
+
 } // namespace
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -416,18 +451,24 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     if (help) {
         out << usage();
-        return 0;
+        return outputStatus(out, err, 0);
+    }
+    if (std::string e = checkPatterns(o.settings); !e.empty()) {
+        err << "twinsift-cli: " << e << "\n";
+        return 2;
     }
     Session s(o.settings);
-    if (o.count) return loadOnly(o, s, out, err);
+    if (o.count) return outputStatus(out, err, loadOnly(o, s, out, err));
     const bool saving = o.save.save || o.save.exportGiven;
     if (!o.lines && !o.frequency && !saving) o.list = true;
     const bool progress = !o.quiet && &err == &std::cerr && TWINSIFT_ISATTY(TWINSIFT_STDERR_FD);
     if (const int status = loadAndScan(o, s, err, progress); status != 0) return status;
     produceOutput(o, s, out);
+    if (!out) return outputStatus(out, err, 1);
     if (saving || !o.save.actions.empty())
-        return runSelectSaveExport(o.save, s.doc, s.run, o.settings, InitRegExp(), &s.office, out, err);
-    return 0;
+        return outputStatus(out, err,
+                            runSelectSaveExport(o.save, s.doc, s.run, o.settings, InitRegExp(), &s.office, out, err));
+    return outputStatus(out, err, 0);
 }
 
 } // namespace twinsift::cli

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace twinsift::office {
 
@@ -27,6 +28,19 @@ DateKind classifyNumberFormat(int id, std::string_view code) {
     if (code.empty()) return DateKind::None;
     bool date = false, time = false;
     bool inQuote = false;
+    const auto fold = [](char c) { return static_cast<char>(c | 0x20); };
+    // For each position, the nearest h, d or y before it and the nearest s, h,
+    // d, y or ; after it: what decides between minutes and month. Found in
+    // one pass each, so a long format string costs linear time.
+    std::vector<char> before(code.size() + 1, 0), after(code.size() + 1, 0);
+    for (std::size_t k = 0; k < code.size(); ++k) {
+        const char p = fold(code[k]);
+        before[k + 1] = (p == 'h' || p == 'd' || p == 'y') ? p : before[k];
+    }
+    for (std::size_t k = code.size(); k-- > 0;) {
+        const char n = fold(code[k]);
+        after[k] = (n == 's' || n == 'h' || n == 'd' || n == 'y' || n == ';') ? n : after[k + 1];
+    }
     for (std::size_t i = 0; i < code.size(); ++i) {
         const char c = code[i];
         if (inQuote) {
@@ -52,17 +66,7 @@ DateKind classifyNumberFormat(int id, std::string_view code) {
             if (l == 'h' || l == 's') time = true;
             if (l == 'm') {
                 // m is minutes next to hours or seconds, else the month.
-                bool minutes = false;
-                for (std::size_t k = i; k-- > 0;) {
-                    const char p = static_cast<char>(code[k] | 0x20);
-                    if (p == 'h') minutes = true;
-                    if (p == 'h' || p == 'd' || p == 'y') break;
-                }
-                for (std::size_t k = i + 1; k < code.size() && !minutes; ++k) {
-                    const char n = static_cast<char>(code[k] | 0x20);
-                    if (n == 's') minutes = true;
-                    if (n == 'h' || n == 'd' || n == 'y' || n == ';') break;
-                }
+                const bool minutes = before[i] == 'h' || after[i + 1] == 's';
                 if (minutes) time = true;
                 else date = true;
             }

@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <limits>
 #include <map>
+#include <set>
+#include <utility>
 
 namespace twinsift::office {
 
@@ -30,9 +33,38 @@ struct ExcelWorkbook::Sheet {
         int c1, r1, c2, r2;
     };
     std::vector<Area> merged; // .xlsx: merged areas, whose covered cells read empty
+    // Per column read so far: the rows that merged areas cover there, as
+    // sorted, disjoint [first, last] runs. Built on the first read of a
+    // column, so a read costs a search, not a pass over every area.
+    mutable std::map<int, std::vector<std::pair<int, int>>> coveredRows;
+    bool covered(int row, int column) const;
     RowDeletions deleted;
     bool dirty = false;
 };
+
+bool ExcelWorkbook::Sheet::covered(int row, int column) const {
+    if (merged.empty()) return false;
+    auto it = coveredRows.find(column);
+    if (it == coveredRows.end()) {
+        std::vector<std::pair<int, int>> runs;
+        for (const Area& a : merged) {
+            if (column < a.c1 || column > a.c2) continue;
+            // The top left cell keeps the area's content.
+            const int first = column == a.c1 ? a.r1 + 1 : a.r1;
+            if (first <= a.r2) runs.emplace_back(first, a.r2);
+        }
+        std::sort(runs.begin(), runs.end());
+        std::vector<std::pair<int, int>> joined;
+        for (const auto& r : runs) {
+            if (!joined.empty() && r.first <= joined.back().second + 1) joined.back().second = std::max(joined.back().second, r.second);
+            else joined.push_back(r);
+        }
+        it = coveredRows.emplace(column, std::move(joined)).first;
+    }
+    const auto& runs = it->second;
+    auto after = std::upper_bound(runs.begin(), runs.end(), std::make_pair(row, std::numeric_limits<int>::max()));
+    return after != runs.begin() && row <= std::prev(after)->second;
+}
 
 namespace {
 
@@ -111,8 +143,12 @@ bool parseRange(std::string_view ref, int& c1, int& r1, int& c2, int& r2) {
     return parseCellRef(ref.substr(colon + 1), c2, r2);
 }
 
+// The largest sheet any spreadsheet program writes.
+constexpr int kMaxRows = 1048576;
+constexpr int kMaxColumns = 16384;
+
 int repeatOf(const pugi::xml_node& n, const char* attr) {
-    return std::clamp(n.attribute(attr).as_int(1), 1, 1 << 20);
+    return std::clamp(n.attribute(attr).as_int(1), 1, kMaxRows);
 }
 
 bool odfCellHasContent(const pugi::xml_node& c) {
@@ -190,15 +226,24 @@ bool ExcelWorkbook::openOoxml(const std::string& mainPart) {
             std::map<int, std::string> codes;
             for (pugi::xml_node f : childLocal(st.document_element(), "numFmts").children())
                 codes[f.attribute("numFmtId").as_int()] = f.attribute("formatCode").value();
+            // Many styles share a few formats: each format is read once.
+            std::map<int, int> kindOf;
             for (pugi::xml_node xf : childLocal(st.document_element(), "cellXfs").children()) {
                 if (localName(xf) != "xf") continue;
                 const int id = xf.attribute("numFmtId").as_int();
-                auto it = codes.find(id);
-                xfDateKind_.push_back(static_cast<int>(classifyNumberFormat(id, it == codes.end() ? "" : it->second)));
+                auto known = kindOf.find(id);
+                if (known == kindOf.end()) {
+                    auto it = codes.find(id);
+                    known = kindOf.emplace(id, static_cast<int>(classifyNumberFormat(id, it == codes.end() ? "" : it->second))).first;
+                }
+                xfDateKind_.push_back(known->second);
             }
         }
     }
 
+    // Each worksheet owns its part. Sheets that name the same part would parse
+    // (and later rewrite) it once each: a small file could then fill memory.
+    std::set<std::string> partsTaken;
     for (pugi::xml_node sh : childLocal(root, "sheets").children()) {
         if (localName(sh) != "sheet") continue;
         std::string rid;
@@ -210,6 +255,7 @@ bool ExcelWorkbook::openOoxml(const std::string& mainPart) {
         auto s = std::make_unique<Sheet>();
         s->name = sh.attribute("name").value();
         s->part = rel->second.target;
+        if (!partsTaken.insert(s->part).second) return false;
         auto bytes = pkg_.read(s->part);
         if (!bytes || !parseXml(s->doc, *bytes)) return false;
         s->sheetData = childLocal(s->doc.document_element(), "sheetData");
@@ -258,27 +304,30 @@ bool ExcelWorkbook::openOdf() {
         auto s = std::make_unique<Sheet>();
         s->name = attrLocal(t, "name").value();
         s->table = t;
+        // Rows past the sheet's last one are cut off: a repeat count says how
+        // often a row shows, not how much the file holds, and must neither
+        // overflow the numbering nor turn into a billion lines.
         int rowNo = 1;
-        auto walk = [&](auto&& self, const pugi::xml_node& n) -> void {
-            for (pugi::xml_node c : n.children()) {
-                const std::string_view ln = localName(c);
-                if (ln == "table-row") {
-                    const int count = repeatOf(c, "table:number-rows-repeated");
-                    s->slots.push_back({rowNo, count, c});
-                    rowNo += count;
-                } else if (ln == "table-header-rows" || ln == "table-rows" || ln == "table-row-group") {
-                    self(self, c);
-                }
+        walkTree(t, [&](const pugi::xml_node& c) {
+            if (rowNo > kMaxRows) return Walk::Stop;
+            const std::string_view ln = localName(c);
+            if (ln == "table-row") {
+                const int count = std::min(repeatOf(c, "table:number-rows-repeated"), kMaxRows - rowNo + 1);
+                s->slots.push_back({rowNo, count, c});
+                rowNo += count;
+                return Walk::Skip;
             }
-        };
-        walk(walk, t);
+            if (ln == "table-header-rows" || ln == "table-rows" || ln == "table-row-group") return Walk::Descend;
+            return Walk::Skip;
+        });
         bool any = false;
         for (const Sheet::Slot& slot : s->slots) {
             int col = 1;
             for (pugi::xml_node c : slot.node.children()) {
+                if (col > kMaxColumns) break;
                 const std::string_view ln = localName(c);
                 if (ln != "table-cell" && ln != "covered-table-cell") continue;
-                const int rep = repeatOf(c, "table:number-columns-repeated");
+                const int rep = std::min(repeatOf(c, "table:number-columns-repeated"), kMaxColumns - col + 1);
                 if (odfCellHasContent(c)) extend(s->used, any, slot.first, col, slot.first + slot.count - 1, col + rep - 1);
                 col += rep;
             }
@@ -361,9 +410,7 @@ std::string ExcelWorkbook::cellText(int k, int row, int column) const {
     if (k < 0 || k >= sheetCount()) return {};
     const Sheet& s = *sheets_[static_cast<std::size_t>(k)];
     if (format_ == PackageFormat::Ooxml) {
-        for (const Sheet::Area& a : s.merged)
-            if (row >= a.r1 && row <= a.r2 && column >= a.c1 && column <= a.c2 && (row != a.r1 || column != a.c1))
-                return {};
+        if (s.covered(row, column)) return {};
         const pugi::xml_node c = findOoxmlCell(s.rowNodes, row, column);
         return c ? ooxmlCellText(s, c) : std::string();
     }
@@ -379,6 +426,7 @@ std::string ExcelWorkbook::cellText(int k, int row, int column) const {
         const int rep = repeatOf(c, "table:number-columns-repeated");
         if (column < col + rep) return odfCellText(c);
         col += rep;
+        if (col > kMaxColumns) break;
     }
     return {};
 }
@@ -429,7 +477,7 @@ bool ExcelWorkbook::setOoxmlCell(Sheet& s, int row, int column, std::string_view
     if (pugi::xml_node f = childLocal(cell, "f"); f && f.attribute("ref") &&
                                                   std::string_view(f.attribute("t").value()) == "shared")
         expandSharedFormulas(s);
-    while (cell.first_child()) cell.remove_child(cell.first_child());
+    while (cell.first_child()) removeNode(cell.first_child());
     cell.remove_attribute("t");
     if (auto num = numericValue(text)) {
         cell.append_child((p + "v").c_str()).text().set(numberToXml(*num).c_str());
@@ -494,6 +542,7 @@ bool ExcelWorkbook::setOdfCell(Sheet& s, int row, int column, std::string_view t
             break;
         }
         col += rep;
+        if (col > kMaxColumns) return false;
     }
     if (!cell) {
         if (column > col) {
@@ -504,7 +553,7 @@ bool ExcelWorkbook::setOdfCell(Sheet& s, int row, int column, std::string_view t
     }
     if (localName(cell) == "covered-table-cell") cell.set_name("table:table-cell");
     for (const char* a : kOdfValueAttrs) cell.remove_attribute(a);
-    while (cell.first_child()) cell.remove_child(cell.first_child());
+    while (cell.first_child()) removeNode(cell.first_child());
     if (auto num = numericValue(text)) {
         cell.append_attribute("office:value-type") = "float";
         cell.append_attribute("office:value") = numberToXml(*num).c_str();
@@ -552,7 +601,7 @@ bool adjustRefAttr(pugi::xml_node n, const char* attr, const RowDeletions& del, 
     const std::string moved = adjustRangeList(a.value(), del);
     if (moved.empty()) {
         if (removeWhenGone) {
-            n.parent().remove_child(n);
+            removeNode(n);
             return true;
         }
         n.remove_attribute(a);
@@ -617,7 +666,7 @@ bool ExcelWorkbook::writeOoxml() {
                 // Results that rows moving can change lose their cached value, so
                 // that every spreadsheet program computes them afresh.
                 if (lostRows || (s.get() == target.get() && dependsOnPosition(moved))) {
-                    if (pugi::xml_node v = childLocal(c, "v")) c.remove_child(v);
+                    if (pugi::xml_node v = childLocal(c, "v")) removeNode(v);
                     c.remove_attribute("t");
                     s->dirty = true;
                 }
@@ -673,7 +722,7 @@ bool ExcelWorkbook::writeOoxml() {
             if (localName(row) == "row") {
                 const int r = row.attribute("r").as_int();
                 if (del.contains(r)) {
-                    target->sheetData.remove_child(row);
+                    removeNode(row);
                 } else if (const int nr = del.mapRow(r); nr != r) {
                     row.attribute("r").set_value(nr);
                     for (pugi::xml_node c : row.children()) {
@@ -692,12 +741,12 @@ bool ExcelWorkbook::writeOoxml() {
                 pugi::xml_node next = m.next_sibling();
                 if (!adjustRefAttr(m, "ref", del, true) &&
                     std::string_view(m.attribute("ref").value()).find(':') == std::string_view::npos)
-                    merges.remove_child(m);
+                    removeNode(m);
                 m = next;
             }
             std::size_t n = 0;
             for (pugi::xml_node m : merges.children()) n += m.type() == pugi::node_element;
-            if (n == 0) root.remove_child(merges);
+            if (n == 0) removeNode(merges);
             else if (merges.attribute("count")) merges.attribute("count").set_value(static_cast<unsigned>(n));
         }
         for (const char* list : {"hyperlinks", "dataValidations", "conditionalFormatting"}) {
@@ -711,7 +760,7 @@ bool ExcelWorkbook::writeOoxml() {
                         if (!adjustRefAttr(item, "ref", del, true)) adjustRefAttr(item, "sqref", del, true);
                         item = next;
                     }
-                    if (!holder.first_child()) root.remove_child(holder);
+                    if (!holder.first_child()) removeNode(holder);
                 }
                 while (nextHolder && localName(nextHolder) != list) nextHolder = nextHolder.next_sibling();
                 holder = nextHolder;
@@ -768,7 +817,7 @@ bool ExcelWorkbook::writeOoxml() {
                 pugi::xml_node next = r.next_sibling();
                 if (endsWith(r.attribute("Type").value(), "/calcChain")) {
                     pkg_.remove(resolvePartName(workbookPart_, r.attribute("Target").value()));
-                    rels.document_element().remove_child(r);
+                    removeNode(r);
                     touched = true;
                 }
                 r = next;
@@ -784,7 +833,7 @@ bool ExcelWorkbook::writeOoxml() {
                 pugi::xml_node next = o.next_sibling();
                 const std::string_view part = o.attribute("PartName").value();
                 if (endsWith(part, "/calcChain.xml")) {
-                    types.document_element().remove_child(o);
+                    removeNode(o);
                     touched = true;
                 }
                 o = next;
@@ -810,7 +859,7 @@ bool ExcelWorkbook::writeOdf() {
                         if (lostRows || (s.get() == target.get() && dependsOnPosition(moved))) {
                             for (const char* a : kOdfValueAttrs)
                                 if (std::string_view(a) != "table:formula") c.remove_attribute(a);
-                            while (c.first_child()) c.remove_child(c.first_child());
+                            while (c.first_child()) removeNode(c.first_child());
                         }
                     }
                     // A merged area loses the deleted rows it spans.
@@ -839,7 +888,7 @@ bool ExcelWorkbook::writeOdf() {
                 if (slot->count - 1 == 1) slot->node.remove_attribute(a);
                 else a.set_value(slot->count - 1);
             } else {
-                slot->node.parent().remove_child(slot->node);
+                removeNode(slot->node);
             }
             --slot->count;
         }

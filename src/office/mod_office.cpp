@@ -55,16 +55,6 @@ bool officeTargetAllowed(const std::string& target, const std::string& sourceExt
     return !contains(kOfficeExtensions, ext) || ext == sourceExt;
 }
 
-bool replaceWithTemp(const std::string& temp, const std::string& target) {
-    std::error_code ec;
-    std::filesystem::rename(std::filesystem::u8path(temp), std::filesystem::u8path(target), ec);
-    if (ec) {
-        std::filesystem::remove(std::filesystem::u8path(temp), ec);
-        return false;
-    }
-    return true;
-}
-
 // --- live rows ------------------------------------------------------------
 
 void modOffice::LiveRows::reset(int count) {

@@ -9,6 +9,7 @@
 
 #include "office/excel_workbook.h"
 #include "office/word_document.h"
+#include "save/atomic_file.h"
 #include "settings/settings_values.h"
 
 #include <cstdint>
@@ -107,14 +108,16 @@ template <class Write>
 bool saveDocumentAs(const std::string& target, const std::string& sourceExt, Write&& write);
 
 bool officeTargetAllowed(const std::string& target, const std::string& sourceExt);
-bool replaceWithTemp(const std::string& temp, const std::string& target);
 
 template <class Write>
 bool saveDocumentAs(const std::string& target, const std::string& sourceExt, Write&& write) {
     if (!officeTargetAllowed(target, sourceExt)) return false;
-    const std::string temp = target + ".twinsifttemp";
-    if (!write(temp)) return false;
-    return replaceWithTemp(temp, target);
+    const std::string resolved = ResolveWriteTarget(target);
+    TempFileGuard temp(CreateTempBeside(resolved));
+    if (temp.path().empty() || !write(temp.path())) return false;
+    if (!ReplaceFileAtomically(temp.path(), resolved)) return false;
+    temp.release();
+    return true;
 }
 
 } // namespace twinsift

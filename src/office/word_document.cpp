@@ -22,13 +22,13 @@ bool endsWith(std::string_view s, std::string_view tail) {
 // Walks the inline content of a paragraph. Field codes are skipped, their
 // results kept; drawings, text boxes, deleted text and note marks add nothing.
 void ooxmlText(const pugi::xml_node& n, std::string& out, std::vector<bool>& fieldInCode) {
-    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element) continue;
+    walkTree(n, [&](const pugi::xml_node& c) {
+        if (c.type() != pugi::node_element) return Walk::Skip;
         const std::string_view ln = localName(c);
         if (isOneOf(ln, {"pPr", "rPr", "sdtPr", "sdtEndPr", "del", "moveFrom", "drawing", "pict", "object",
                          "AlternateContent", "txbxContent", "instrText", "delText", "delInstrText", "fldData",
                          "footnoteReference", "endnoteReference", "commentReference", "rt"}))
-            continue;
+            return Walk::Skip;
         if (ln == "t") {
             if (fieldInCode.empty() || !fieldInCode.back()) out += c.text().get();
         } else if (ln == "tab") {
@@ -49,25 +49,30 @@ void ooxmlText(const pugi::xml_node& n, std::string& out, std::vector<bool>& fie
                 if (!fieldInCode.empty()) fieldInCode.pop_back();
             }
         } else {
-            ooxmlText(c, out, fieldInCode);
+            return Walk::Descend;
         }
-    }
+        return Walk::Skip;
+    });
 }
 
 // The first run that carries text, whose formatting a rewritten line keeps.
 pugi::xml_node firstTextRun(const pugi::xml_node& n) {
-    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element) continue;
+    pugi::xml_node found;
+    walkTree(n, [&](const pugi::xml_node& c) {
+        if (c.type() != pugi::node_element) return Walk::Skip;
         const std::string_view ln = localName(c);
-        if (isOneOf(ln, {"pPr", "del", "moveFrom", "drawing", "pict", "AlternateContent"})) continue;
+        if (isOneOf(ln, {"pPr", "del", "moveFrom", "drawing", "pict", "AlternateContent"})) return Walk::Skip;
         if (ln == "r") {
             for (pugi::xml_node k = c.first_child(); k; k = k.next_sibling())
-                if (isOneOf(localName(k), {"t", "tab", "br", "cr"})) return c;
-            continue;
+                if (isOneOf(localName(k), {"t", "tab", "br", "cr"})) {
+                    found = c;
+                    return Walk::Stop;
+                }
+            return Walk::Skip;
         }
-        if (pugi::xml_node r = firstTextRun(c)) return r;
-    }
-    return {};
+        return Walk::Descend;
+    });
+    return found;
 }
 
 void appendOoxmlRun(pugi::xml_node p, const std::string& w, const pugi::xml_node& rPr, std::string_view text) {
@@ -104,7 +109,7 @@ void appendOoxmlRun(pugi::xml_node p, const std::string& w, const pugi::xml_node
 // ODF collapses runs of white space in text nodes to one blank and drops it at
 // the start of a paragraph; explicit blanks come as text:s.
 void odfText(const pugi::xml_node& n, std::string& out, bool& afterSpace) {
-    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
+    walkTree(n, [&](const pugi::xml_node& c) {
         if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) {
             for (const char* s = c.value(); *s; ++s) {
                 const char ch = *s;
@@ -116,9 +121,9 @@ void odfText(const pugi::xml_node& n, std::string& out, bool& afterSpace) {
                     afterSpace = false;
                 }
             }
-            continue;
+            return Walk::Skip;
         }
-        if (c.type() != pugi::node_element) continue;
+        if (c.type() != pugi::node_element) return Walk::Skip;
         const std::string_view ln = localName(c);
         if (ln == "s") {
             const int count = std::max(1, attrLocal(c, "c").as_int(1));
@@ -132,11 +137,12 @@ void odfText(const pugi::xml_node& n, std::string& out, bool& afterSpace) {
             afterSpace = false;
         } else if (isOneOf(ln, {"note", "annotation", "annotation-end", "frame", "custom-shape", "rect", "ellipse",
                                 "line", "g", "ruby-text", "change", "change-start", "change-end", "tracked-changes"})) {
-            continue;
+            return Walk::Skip;
         } else {
-            odfText(c, out, afterSpace);
+            return Walk::Descend;
         }
-    }
+        return Walk::Skip;
+    });
 }
 
 pugi::xml_node firstTextSpan(const pugi::xml_node& p) {
@@ -257,38 +263,53 @@ void WordDocument::close() {
     mainPart_.clear();
 }
 
+// Containers nest as deep as a document's bytes allow, so the walk keeps its
+// own stack instead of recursing.
 void WordDocument::collectOoxml(const pugi::xml_node& container) {
-    for (pugi::xml_node c = container.first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element) continue;
-        const std::string_view ln = localName(c);
-        if (ln == "p") {
-            paras_.push_back(c);
-        } else if (ln == "tbl") {
-            collectOoxmlTable(c);
-        } else if (ln == "sdt") {
-            collectOoxml(childLocal(c, "sdtContent"));
-        } else if (isOneOf(ln, {"customXml", "ins", "moveTo"})) {
-            collectOoxml(c);
+    struct Frame {
+        pugi::xml_node next;
+        bool table; // inside a table: rows and cells, not paragraphs
+    };
+    std::vector<Frame> stack{{container.first_child(), false}};
+    while (!stack.empty()) {
+        const pugi::xml_node c = stack.back().next;
+        if (!c) {
+            stack.pop_back();
+            continue;
         }
-    }
-}
-
-void WordDocument::collectOoxmlTable(const pugi::xml_node& table) {
-    for (pugi::xml_node c = table.first_child(); c; c = c.next_sibling()) {
+        stack.back().next = c.next_sibling();
+        const bool table = stack.back().table;
         if (c.type() != pugi::node_element) continue;
         const std::string_view ln = localName(c);
-        if (ln == "tc") {
-            collectOoxml(c);
+        if (!table) {
+            if (ln == "p") {
+                paras_.push_back(c);
+            } else if (ln == "tbl") {
+                stack.push_back({c.first_child(), true});
+            } else if (ln == "sdt") {
+                stack.push_back({childLocal(c, "sdtContent").first_child(), false});
+            } else if (isOneOf(ln, {"customXml", "ins", "moveTo"})) {
+                stack.push_back({c.first_child(), false});
+            }
+        } else if (ln == "tc") {
+            stack.push_back({c.first_child(), false});
         } else if (ln == "tr" || ln == "customXml") {
-            collectOoxmlTable(c);
+            stack.push_back({c.first_child(), true});
         } else if (ln == "sdt") {
-            collectOoxmlTable(childLocal(c, "sdtContent"));
+            stack.push_back({childLocal(c, "sdtContent").first_child(), true});
         }
     }
 }
 
 void WordDocument::collectOdf(const pugi::xml_node& container) {
-    for (pugi::xml_node c = container.first_child(); c; c = c.next_sibling()) {
+    std::vector<pugi::xml_node> stack{container.first_child()};
+    while (!stack.empty()) {
+        const pugi::xml_node c = stack.back();
+        if (!c) {
+            stack.pop_back();
+            continue;
+        }
+        stack.back() = c.next_sibling();
         if (c.type() != pugi::node_element) continue;
         const std::string_view ln = localName(c);
         if (ln == "p" || ln == "h") {
@@ -296,7 +317,7 @@ void WordDocument::collectOdf(const pugi::xml_node& container) {
         } else if (isOneOf(ln, {"list", "list-item", "list-header", "section", "table", "table-row", "table-rows",
                                 "table-header-rows", "table-row-group", "table-cell", "table-of-content",
                                 "index-body", "illustration-index", "alphabetical-index", "user-index"})) {
-            collectOdf(c);
+            stack.push_back(c.first_child());
         }
     }
 }
@@ -325,7 +346,7 @@ bool WordDocument::setLineText(std::size_t i, std::string_view text) {
             pugi::xml_node next = c.next_sibling();
             const std::string_view ln = c.type() == pugi::node_element ? localName(c) : std::string_view();
             if (!isOneOf(ln, {"pPr", "bookmarkStart", "bookmarkEnd", "commentRangeStart", "commentRangeEnd"}))
-                p.remove_child(c);
+                removeNode(c);
             c = next;
         }
         appendOoxmlRun(p, prefix, keep.first_child(), text);
@@ -335,7 +356,7 @@ bool WordDocument::setLineText(std::size_t i, std::string_view text) {
         for (pugi::xml_node c = p.first_child(); c;) {
             pugi::xml_node next = c.next_sibling();
             const std::string_view ln = c.type() == pugi::node_element ? localName(c) : std::string_view();
-            if (!isOneOf(ln, {"bookmark", "bookmark-start", "bookmark-end"})) p.remove_child(c);
+            if (!isOneOf(ln, {"bookmark", "bookmark-start", "bookmark-end"})) removeNode(c);
             c = next;
         }
         pugi::xml_node into = p;
@@ -354,9 +375,11 @@ bool WordDocument::deleteLine(std::size_t i) {
     pugi::xml_node p = paras_[i];
     pugi::xml_node parent = p.parent();
     const std::string_view parentName = localName(parent);
+    // Only "one or more than one" matters: counting on would make deleting
+    // every paragraph of a long table cell quadratic.
     auto siblingParagraphs = [&] {
         int n = 0;
-        for (pugi::xml_node c : parent.children())
+        for (pugi::xml_node c = parent.first_child(); c && n < 2; c = c.next_sibling())
             if (c.type() == pugi::node_element && isOneOf(localName(c), {"p", "h"})) ++n;
         return n;
     };
@@ -379,9 +402,9 @@ bool WordDocument::deleteLine(std::size_t i) {
             if (!prevPPr) prevPPr = prev.prepend_child((prefixOf(prev) + "pPr").c_str());
             if (!childLocal(prevPPr, "sectPr")) prevPPr.append_copy(sect);
         }
-        parent.remove_child(p);
+        removeNode(p);
     } else {
-        parent.remove_child(p);
+        removeNode(p);
         // An emptied list item (and then list) would show a stray bullet.
         pugi::xml_node n = parent;
         while (n && isOneOf(localName(n), {"list-item", "list-header", "list"})) {
@@ -390,7 +413,7 @@ bool WordDocument::deleteLine(std::size_t i) {
                 if (c.type() == pugi::node_element) hasElements = true;
             if (hasElements) break;
             pugi::xml_node up = n.parent();
-            up.remove_child(n);
+            removeNode(n);
             n = up;
         }
     }

@@ -42,7 +42,6 @@ public:
 
 private:
     void collectOoxml(const pugi::xml_node& container);
-    void collectOoxmlTable(const pugi::xml_node& table);
     void collectOdf(const pugi::xml_node& container);
 
     ZipPackage pkg_;

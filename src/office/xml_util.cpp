@@ -56,6 +56,19 @@ pugi::xml_attribute attrLocal(const pugi::xml_node& n, std::string_view local) {
     return {};
 }
 
+void removeNode(pugi::xml_node n) {
+    if (!n || !n.parent()) return;
+    pugi::xml_node cur = n;
+    for (;;) {
+        while (cur.first_child()) cur = cur.first_child();
+        if (cur == n) break;
+        pugi::xml_node up = cur.parent();
+        up.remove_child(cur);
+        cur = up;
+    }
+    n.parent().remove_child(n);
+}
+
 std::string xmlSafe(std::string_view s) {
     std::string out;
     out.reserve(s.size());

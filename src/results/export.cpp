@@ -78,14 +78,12 @@ std::string BuildExportText(const LoadedDocument& doc, bool bPreprocessUsed, Exp
 std::string WriteExportFile(const std::string& path, const LoadedDocument& doc, bool bPreprocessUsed,
                             ExportLines lines, ExportContent content) {
     const std::string target = ResolveWriteTarget(path);
-    const std::string temp = target + ".twinsifttemp";
     OutputFile out;
-    if (!out.open(temp)) return "Error opening file!";
+    if (!out.openTempFor(target)) return "Error opening file!";
+    TempFileGuard temp(out.tempPath());
     BuildExportLines(doc, bPreprocessUsed, lines, content, [&](std::string_view line) { out.writeLine(line); });
-    if (!out.close() || !ReplaceFileAtomically(temp, target)) {
-        std::remove(temp.c_str());
-        return "Error writing file!";
-    }
+    if (!out.close() || !ReplaceFileAtomically(temp.path(), target)) return "Error writing file!";
+    temp.release();
     return {};
 }
 
@@ -125,9 +123,8 @@ void DuplicateExport::cmdSave_Click(ExportLines lines, ExportContent content) {
     // The file is written beside its final name first, so that the old file
     // (or no file) stays when the disk fills up half-way.
     const std::string target = ResolveWriteTarget(path);
-    const std::string temp = target + ".twinsifttemp";
     OutputFile out;
-    if (!out.open(temp)) {
+    if (!out.openTempFor(target)) {
         port_.messageBox(msgid::kExportOpenError, "Error opening file!", MsgIcon::Error, MsgButtons::Ok);
         return;
     }
@@ -136,8 +133,10 @@ void DuplicateExport::cmdSave_Click(ExportLines lines, ExportContent content) {
     port_.setMainWindowEnabled(false);
     port_.pumpEvents();
     BuildExportLines(doc_, bPreprocessUsed_, lines, content, [&](std::string_view line) { out.writeLine(line); });
-    const bool ok = out.close() && ReplaceFileAtomically(temp, target);
-    if (!ok) std::remove(temp.c_str());
+    TempFileGuard temp(out.tempPath());
+    const bool ok = out.close() && ReplaceFileAtomically(temp.path(), target);
+    if (ok) temp.release();
+    temp.remove();
     port_.pumpEvents();
     port_.setMainWindowEnabled(true);
     port_.setMousePointer(MousePointer::Default);

@@ -1,11 +1,15 @@
 #include "save/atomic_file.h"
 
+#include <cerrno>
 #include <cstring>
+#include <random>
 #include <filesystem>
 #include <system_error>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -45,7 +49,66 @@ void syncDirectoryOf(const fs::path& file) {
 }
 #endif
 
+// Creates the file only when nothing (not even a dangling link) has the name.
+std::FILE* createExclusive(const std::string& path) {
+#ifdef _WIN32
+    const int fd = _wopen(toPath(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0) return nullptr;
+    std::FILE* f = _fdopen(fd, "wb");
+    if (!f) _close(fd);
+    return f;
+#else
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    std::FILE* f = ::fdopen(fd, "wb");
+    if (!f) ::close(fd);
+    return f;
+#endif
+}
+
+bool nameTaken() {
+    return errno == EEXIST
+#ifndef _WIN32
+           || errno == ELOOP
+#endif
+        ;
+}
+
 } // namespace
+
+std::string CreateTempBeside(const std::string& target, std::FILE** file) {
+    const std::string base = target + ".twinsifttemp";
+    // A few names in a row, then ones nobody can predict: someone who plants
+    // files at every numbered name only delays the save, never redirects it.
+    std::random_device rd;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = base;
+        if (attempt > 0 && attempt < 10) name += std::to_string(attempt);
+        else if (attempt >= 10) name += std::to_string(rd());
+        std::FILE* f = createExclusive(name);
+        if (f) {
+            if (file) *file = f;
+            else std::fclose(f);
+            return name;
+        }
+        if (!nameTaken()) return {};
+    }
+    return {};
+}
+
+TempFileGuard::~TempFileGuard() { remove(); }
+
+void TempFileGuard::reset(std::string path) {
+    remove();
+    path_ = std::move(path);
+}
+
+void TempFileGuard::remove() {
+    if (path_.empty()) return;
+    std::error_code ec;
+    fs::remove(toPath(path_), ec);
+    path_.clear();
+}
 
 OutputFile::~OutputFile() {
     if (file_) std::fclose(file_);
@@ -61,6 +124,20 @@ bool OutputFile::open(const std::string& path) {
     file_ = std::fopen(path.c_str(), "wb");
 #endif
     if (!file_) {
+        failed_ = true;
+        return false;
+    }
+    if (!buffer_) buffer_ = std::make_unique<char[]>(kBufferSize);
+    return true;
+}
+
+bool OutputFile::openTempFor(const std::string& target) {
+    if (file_) close(false);
+    failed_ = false;
+    used_ = 0;
+    tempPath_ = CreateTempBeside(target, &file_);
+    if (tempPath_.empty()) {
+        file_ = nullptr;
         failed_ = true;
         return false;
     }

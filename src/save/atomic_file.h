@@ -22,6 +22,10 @@ public:
 
     // Creates or truncates the file.
     bool open(const std::string& path);
+    // Creates a new temporary file beside `target` (see CreateTempBeside) and
+    // opens it; its path is then tempPath(). False when no file could be made.
+    bool openTempFor(const std::string& target);
+    const std::string& tempPath() const { return tempPath_; }
     bool isOpen() const { return file_ != nullptr; }
     bool write(std::string_view bytes);
     bool writeLine(std::string_view line) { return write(line) && write("\r\n"); }
@@ -35,6 +39,34 @@ private:
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
     bool failed_ = false;
+    std::string tempPath_;
+};
+
+// Creates a new, empty file beside `target` that nobody else has: its name is
+// the target's with ".twinsifttemp" added, or with a number after that when
+// the name is taken. The creation is exclusive and never follows a link, so a
+// link planted at the name cannot redirect the write and a file of that name
+// is never overwritten. On success `file` holds it open for writing (when
+// given) and the path is returned; on failure the answer is empty.
+std::string CreateTempBeside(const std::string& target, std::FILE** file = nullptr);
+
+// Removes a temporary file when it goes out of scope, unless released (after
+// the file took the target's place).
+class TempFileGuard {
+public:
+    TempFileGuard() = default;
+    explicit TempFileGuard(std::string path) : path_(std::move(path)) {}
+    ~TempFileGuard();
+    TempFileGuard(const TempFileGuard&) = delete;
+    TempFileGuard& operator=(const TempFileGuard&) = delete;
+    void reset(std::string path);
+    void release() { path_.clear(); }
+    // Removes the file now.
+    void remove();
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
 };
 
 // The path the content really goes to: the file a symbolic link points to

@@ -224,7 +224,9 @@ bool SaveDriver::askBeforeSaving(std::string& target) {
     }
     target = port_.saveFileDialog(req);
     if (target.empty()) return false;
-    resolvedTarget_ = isOffice() ? target : ResolveWriteTarget(target);
+    // Through a link for every kind of document: the link stays, its file
+    // gets the content.
+    resolvedTarget_ = ResolveWriteTarget(target);
 
     // 7. Write protection.
     if (IsWriteProtected(resolvedTarget_)) {
@@ -300,8 +302,9 @@ bool SaveDriver::runSave(const std::string& target) {
 
     OutputFile out;
     LineStream in;
-    const std::string temp = resolvedTarget_ + ".twinsifttemp";
-    bool tempCreated = false;
+    // Every way out of the save but the final replace removes the temporary file.
+    TempFileGuard tempGuard;
+    std::string temp;
 
     auto fail = [&](std::string_view status) {
         setStatus(status);
@@ -323,8 +326,7 @@ bool SaveDriver::runSave(const std::string& target) {
         } else {
             in.close();
             if (out.isOpen()) out.close(false);
-            std::error_code ec;
-            if (tempCreated) fs::remove(toPath(temp), ec);
+            tempGuard.remove();
         }
         setStatus("Save cancelled...");
         outcome_ = SaveOutcome::Cancelled;
@@ -357,12 +359,13 @@ bool SaveDriver::runSave(const std::string& target) {
     setStatus("Saving...");
     port_.pumpEvents();
     if (!office) {
-        if (!out.open(temp)) {
+        if (!out.openTempFor(resolvedTarget_)) {
             setStatus("Error opening file for writing!");
             outcome_ = SaveOutcome::Failed;
             return false;
         }
-        tempCreated = true;
+        temp = out.tempPath();
+        tempGuard.reset(temp);
     }
 
     auto officeErrorCheck = [&] {
@@ -498,6 +501,7 @@ bool SaveDriver::runSave(const std::string& target) {
             }
         }
         if (!ReplaceFileAtomically(temp, resolvedTarget_)) fail("Error saving file!");
+        tempGuard.release();
     }
     settings_.statDupsDeleted = addToCounter(settings_.statDupsDeleted, static_cast<std::int64_t>(removed_));
     if (settings_.statDupsDeleted > 0) settings_.bShowQuickstartLink = false;

@@ -4,6 +4,8 @@
 #include <pcre2.h>
 
 #include <array>
+#include <chrono>
+#include <new>
 #include <cstring>
 
 namespace twinsift {
@@ -14,6 +16,16 @@ namespace {
 // patterns on ordinary lines stay far below this.
 constexpr std::uint32_t kMatchLimit = 200000;
 constexpr std::uint32_t kDepthLimit = 20000;
+// Kibibytes of backtracking memory one match attempt may use.
+constexpr std::uint32_t kHeapLimit = 32 * 1024;
+// The matcher's limits count per start position, and some patterns (a
+// bounded repeat with a huge count) do much work at each one without
+// reaching them. So a line is searched in windows of start positions, and a
+// line whose search runs out of time counts as no match.
+constexpr std::size_t kWindow = 16384;
+constexpr std::chrono::milliseconds kLineTime{1000};
+// Longest pattern the engine takes, in bytes.
+constexpr std::size_t kMaxPatternLength = 32768;
 
 void replaceAll(std::string& s, std::string_view from, std::string_view to) {
     std::string out;
@@ -73,10 +85,32 @@ struct CompiledPattern::Impl {
         if (jitStack) pcre2_jit_stack_free(jitStack);
         if (code) pcre2_code_free(code);
     }
+    bool utf = false;
     // Offsets of the leftmost match, or false (no match, limit reached, error).
     bool match(std::string_view text, std::size_t& begin, std::size_t& end) const {
-        const int rc = pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), 0, 0, md, mctx);
-        if (rc < 0) return false;
+        const auto subject = reinterpret_cast<PCRE2_SPTR>(text.data());
+        std::chrono::steady_clock::time_point deadline{};
+        std::size_t start = 0;
+        std::uint32_t options = 0;
+        for (;;) {
+            // The match may start only inside the window; it may reach past it.
+            // Searching window after window finds the same leftmost match.
+            pcre2_set_offset_limit(mctx, start + kWindow);
+            const int rc = pcre2_match(code, subject, text.size(), start, options, md, mctx);
+            if (rc >= 0) break;
+            if (rc != PCRE2_ERROR_NOMATCH) return false;
+            if (text.size() - start <= kWindow) return false;
+            if (start == 0) {
+                deadline = std::chrono::steady_clock::now() + kLineTime;
+            } else if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            start += kWindow + 1;
+            // A window starts on a character; the text was checked once.
+            if (utf)
+                while (start < text.size() && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) ++start;
+            options = PCRE2_NO_UTF_CHECK;
+        }
         const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(md);
         begin = ov[0];
         end = ov[1];
@@ -84,16 +118,25 @@ struct CompiledPattern::Impl {
     }
 };
 
-CompiledPattern::CompiledPattern(std::string_view pattern, bool bCaseSensitive, Codec codec) {
-    auto impl = std::make_unique<Impl>();
+namespace {
+
+// Compiles with the options every match uses; the error text when it fails.
+pcre2_code* compilePattern(std::string_view pattern, bool bCaseSensitive, Codec codec, std::string* error) {
+    if (pattern.size() > kMaxPatternLength) {
+        if (error) *error = "pattern longer than " + std::to_string(kMaxPatternLength) + " bytes";
+        return nullptr;
+    }
     pcre2_compile_context* cctx = pcre2_compile_context_create(nullptr);
-    if (!cctx) return;
+    if (!cctx) {
+        if (error) *error = "out of memory";
+        return nullptr;
+    }
     // CR and LF end a line for "." (which matches neither); "$" only at the very
     // end; "[^]" is any character and "[]" nothing; an unset group's back
     // reference matches the empty text; \u and \x read as in ECMAScript.
     pcre2_set_newline(cctx, PCRE2_NEWLINE_ANYCRLF);
     std::uint32_t options = PCRE2_DOLLAR_ENDONLY | PCRE2_MATCH_UNSET_BACKREF | PCRE2_ALLOW_EMPTY_CLASS |
-                            PCRE2_ALT_BSUX;
+                            PCRE2_ALT_BSUX | PCRE2_USE_OFFSET_LIMIT;
     if (!bCaseSensitive) options |= PCRE2_CASELESS;
     if (codec == Codec::Utf8) {
         options |= PCRE2_UTF;
@@ -102,19 +145,49 @@ CompiledPattern::CompiledPattern(std::string_view pattern, bool bCaseSensitive, 
     }
     int err = 0;
     PCRE2_SIZE errOffset = 0;
-    impl->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), options, &err,
-                               &errOffset, cctx);
+    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), options, &err,
+                                     &errOffset, cctx);
     pcre2_compile_context_free(cctx);
+    if (!code && error) {
+        std::array<PCRE2_UCHAR, 256> buf{};
+        const int n = pcre2_get_error_message(err, buf.data(), buf.size());
+        *error = n > 0 ? std::string(reinterpret_cast<const char*>(buf.data()), static_cast<std::size_t>(n))
+                       : std::string("invalid pattern");
+        *error += " at offset " + std::to_string(errOffset);
+    }
+    return code;
+}
+
+} // namespace
+
+CompiledPattern::CompiledPattern(std::string_view pattern, bool bCaseSensitive, Codec codec) {
+    auto impl = std::make_unique<Impl>();
+    impl->code = compilePattern(pattern, bCaseSensitive, codec, nullptr);
     if (!impl->code) return;
+    impl->utf = codec == Codec::Utf8;
     pcre2_jit_compile(impl->code, PCRE2_JIT_COMPLETE); // falls back to the interpreter when JIT is missing
     impl->md = pcre2_match_data_create_from_pattern(impl->code, nullptr);
     impl->mctx = pcre2_match_context_create(nullptr);
     if (!impl->md || !impl->mctx) return;
     pcre2_set_match_limit(impl->mctx, kMatchLimit);
     pcre2_set_depth_limit(impl->mctx, kDepthLimit);
+    pcre2_set_heap_limit(impl->mctx, kHeapLimit);
     impl->jitStack = pcre2_jit_stack_create(32 * 1024, 1024 * 1024, nullptr);
     if (impl->jitStack) pcre2_jit_stack_assign(impl->mctx, nullptr, impl->jitStack);
     impl_ = std::move(impl);
+}
+
+std::string PatternError(std::string_view pattern, bool bRegExp, bool bCaseSensitive, Codec codec) {
+    try {
+        const std::string regExp = bRegExp ? std::string(pattern) : WildcardToRegExp(pattern);
+        std::string error;
+        pcre2_code* code = compilePattern(regExp, bCaseSensitive, codec, &error);
+        if (!code) return error.empty() ? std::string("invalid pattern") : error;
+        pcre2_code_free(code);
+        return {};
+    } catch (const std::bad_alloc&) {
+        return "out of memory";
+    }
 }
 
 CompiledPattern::CompiledPattern() = default;

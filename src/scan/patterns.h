@@ -5,7 +5,8 @@
 // options dialog documents (PCRE2 is set up to match it). In a UTF-8 document a
 // character is a code point; in a Windows-1252 document one byte, and letters
 // fold case by the Windows-1252 table, so É matches é there too. A pattern that
-// runs into the matcher's step limit counts as no match: a catastrophic pattern
+// runs into the matcher's step, depth or memory limits counts as no match, and
+// so does a line whose search takes longer than a second: a catastrophic pattern
 // typed by a user slows the scan down but never hangs it.
 
 #include "scan/text_codec.h"
@@ -23,6 +24,15 @@ bool InitRegExp() noexcept;
 
 // The regular expression that a wildcard pattern (* ? :) stands for.
 std::string WildcardToRegExp(std::string_view pattern);
+
+// Checks a filter pattern before a scan uses it: the engine's error text
+// ("missing closing parenthesis at offset 3", or the limit it exceeds) when the
+// pattern does not compile, empty when it is fine. bRegExp says whether the
+// text is a regular expression or a wildcard pattern; case and codec are those
+// the scan will use, as they change what compiles. The load options dialog asks
+// this on Ok for the include, exclude and key patterns, and twinsift-cli before
+// it scans, so a broken pattern is refused instead of silently matching nothing.
+std::string PatternError(std::string_view pattern, bool bRegExp, bool bCaseSensitive, Codec codec = Codec::Utf8);
 
 // A regular expression compiled once for many lines. An invalid pattern gives
 // an object that never matches.

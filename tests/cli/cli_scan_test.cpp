@@ -111,3 +111,50 @@ TEST(CliScan, FileErrorsExitWithOne) {
     EXPECT_EQ(r.err, "Can't combine textfiles and Word/Excel files! Scan aborted...\n");
     EXPECT_TRUE(r.out.empty());
 }
+
+TEST(CliScan, APatternTheEngineRefusesIsAUsageError) {
+    TempDir d;
+    const std::string f = d.write("a.txt", "a(b\r\na(b\r\n");
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;
+    };
+    const std::vector<Case> cases = {
+        {{"--include", "a(b", "--include-regex", f}, "twinsift-cli: --include: missing closing parenthesis at offset 3\n"},
+        {{"--exclude", "[x", "--exclude-regex", f}, "twinsift-cli: --exclude: missing terminating ] for character class at offset 2\n"},
+        {{"--key-pattern", "a{1,99999}", "--key-regex", f},
+         "twinsift-cli: --key-pattern: number too big in {} quantifier at offset 9\n"},
+        {{"--include", std::string(40000, 'a'), f}, "twinsift-cli: --include: pattern longer than 32768 bytes\n"},
+    };
+    for (const Case& c : cases) {
+        const auto r = cli(c.args);
+        EXPECT_EQ(r.status, 2) << c.err;
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(r.out, "");
+    }
+    // As wildcard patterns the same texts are plain characters.
+    const auto r = cli({"--include", "a(b", f});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "[1]   a(b\n[2]   a(b\n");
+}
+
+namespace {
+// An output that is always full.
+struct FullBuffer final : std::streambuf {
+    int overflow(int) override { return traits_type::eof(); }
+    std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+};
+} // namespace
+
+TEST(CliScan, OutputThatCannotBeWrittenIsAnError) {
+    TempDir d;
+    const std::string f = d.write("a.txt", "x\r\nx\r\n");
+    for (auto args : {std::vector<std::string>{f}, std::vector<std::string>{"--count", f},
+                      std::vector<std::string>{"--frequency", f}, std::vector<std::string>{"--help"}}) {
+        FullBuffer full;
+        std::ostream out(&full);
+        std::ostringstream err;
+        EXPECT_EQ(twinsift::cli::run(args, out, err), 1) << args[0];
+        EXPECT_NE(err.str().find("twinsift-cli: error writing the output\n"), std::string::npos) << err.str();
+    }
+}

@@ -9,6 +9,8 @@
 using namespace twinsift;
 using twinsift::test::RecordingPort;
 using twinsift::test::TempDir;
+using twinsift::test::ScopedFileSizeLimit;
+using twinsift::test::filesStartingWith;
 namespace fs = std::filesystem;
 
 namespace {
@@ -106,22 +108,48 @@ TEST_F(ExportFixture, WriteProtectedFileIsOnlyWrittenAfterYes) {
 }
 
 TEST_F(ExportFixture, AFailedWriteLeavesTheOldFileAndNoPartialOne) {
-    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no full device to write to";
     DuplicateExport page(doc, settings, port);
     port.saveDialogAnswer = dir.write("dups.txt", "previous export\r\n");
-    // Whatever is written beside the target lands on a device that is always full.
-    fs::create_symlink("/dev/full", port.saveDialogAnswer + ".twinsifttemp");
-    page.cmdSave_Click(ExportLines::All, ExportContent::LineNumber);
+    {
+        // The disk fills up: no file may grow past a few bytes.
+        ScopedFileSizeLimit full(4);
+        if (!full.active()) GTEST_SKIP() << "no file size limit here";
+        page.cmdSave_Click(ExportLines::All, ExportContent::LineNumber);
+    }
     ASSERT_EQ(port.messages.size(), 1u);
     EXPECT_EQ(port.messages[0].text, "Error writing file!");
     EXPECT_EQ(port.messages[0].icon, MsgIcon::Error);
     EXPECT_EQ(test::readFile(port.saveDialogAnswer), "previous export\r\n");
-    EXPECT_FALSE(fs::exists(fs::symlink_status(port.saveDialogAnswer + ".twinsifttemp")));
+    EXPECT_EQ(filesStartingWith(dir.path(), "dups.txt"), std::vector<std::string>{"dups.txt"});
     EXPECT_TRUE(settings.sLastSaveDupsPath.empty());
 
     // And via the plain function: a new name that fails leaves no file at all.
     const std::string fresh = (dir.path() / "new.txt").string();
-    fs::create_symlink("/dev/full", fresh + ".twinsifttemp");
-    EXPECT_EQ(WriteExportFile(fresh, doc, false, ExportLines::All, ExportContent::LineNumber), "Error writing file!");
-    EXPECT_FALSE(fs::exists(fresh));
+    {
+        ScopedFileSizeLimit full(4);
+        EXPECT_EQ(WriteExportFile(fresh, doc, false, ExportLines::All, ExportContent::LineNumber), "Error writing file!");
+    }
+    EXPECT_TRUE(filesStartingWith(dir.path(), "new.txt").empty());
+}
+
+TEST_F(ExportFixture, APlantedLinkAtTheTemporaryNameRedirectsNothing) {
+    const std::string victim = dir.write("victim.txt", "keep me\r\n");
+    const std::string mine = dir.write("dups.txt.twinsifttemp", "the user's own file\r\n");
+    const std::string target = (dir.path() / "dups.txt").string();
+    // The first free names are taken: one by the user's file, one by a link.
+    fs::create_symlink(victim, target + ".twinsifttemp1");
+    EXPECT_EQ(WriteExportFile(target, doc, false, ExportLines::All, ExportContent::LineNumber), "");
+    EXPECT_EQ(test::readFile(victim), "keep me\r\n");
+    EXPECT_EQ(test::readFile(mine), "the user's own file\r\n");
+    EXPECT_TRUE(fs::is_symlink(target + ".twinsifttemp1"));
+    EXPECT_FALSE(test::readFile(target).empty());
+    EXPECT_EQ(filesStartingWith(dir.path(), "dups.txt").size(), 3u);
+
+    // A target that is a link is written through it; the link stays.
+    const std::string real = dir.write("real.txt", "old\r\n");
+    const std::string link = (dir.path() / "link.txt").string();
+    fs::create_symlink(real, link);
+    EXPECT_EQ(WriteExportFile(link, doc, false, ExportLines::All, ExportContent::LineNumber), "");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(test::readFile(real), test::readFile(target));
 }

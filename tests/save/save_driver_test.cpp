@@ -237,7 +237,7 @@ TEST_F(SaveFixture, SortingAndItsFailure) {
     EXPECT_EQ(port.last("status"), "Error sorting file!");
     EXPECT_EQ(driver.outcome(), SaveOutcome::Failed);
     EXPECT_EQ(readFile(out), "c\r\nb\r\na\r\n");
-    EXPECT_TRUE(fs::exists(out + ".twinsifttemp"));
+    EXPECT_EQ(filesStartingWith(dir.path(), "out.txt"), std::vector<std::string>{"out.txt"});
     EXPECT_EQ(settings.statDupsDeleted, deleted);
 }
 
@@ -320,20 +320,22 @@ TEST_F(SaveFixture, FailuresLeaveTheTargetAsItWas) {
     dir.write("out.txt", "old\r\n");
 
     // The disk fills up while the temporary file is written.
-    if (fs::exists("/dev/full")) {
-        fs::create_symlink("/dev/full", out + ".twinsifttemp");
-        driver.cmdSave_Click();
-        EXPECT_EQ(port.last("status"), "Error saving file!");
-        EXPECT_EQ(readFile(out), "old\r\n");
-        fs::remove(out + ".twinsifttemp");
+    {
+        ScopedFileSizeLimit full(16);
+        if (full.active()) {
+            driver.cmdSave_Click();
+            EXPECT_EQ(port.last("status"), "Error saving file!");
+        }
     }
+    EXPECT_EQ(readFile(out), "old\r\n");
+    EXPECT_EQ(filesStartingWith(dir.path(), "out.txt"), std::vector<std::string>{"out.txt"});
 
-    // The temporary file cannot be created.
-    fs::create_directory(out + ".twinsifttemp");
+    // The temporary file cannot be created: its folder is gone.
+    const std::string gone = (dir.path() / "gone" / "out.txt").string();
+    port.saveDialogAnswer = gone;
     driver.cmdSave_Click();
     EXPECT_EQ(port.last("status"), "Error opening file for writing!");
-    EXPECT_EQ(readFile(out), "old\r\n");
-    fs::remove(out + ".twinsifttemp");
+    port.saveDialogAnswer = out;
 
     // The source vanished after the checks.
     port.onSaveOptions = [&] {
@@ -353,6 +355,7 @@ TEST_F(SaveFixture, FailuresLeaveTheTargetAsItWas) {
     driver.cmdSave_Click();
     EXPECT_EQ(port.last("status"), "Error saving file!");
     EXPECT_TRUE(fs::is_directory(dirTarget));
+    EXPECT_EQ(filesStartingWith(dir.path(), "adir"), std::vector<std::string>{"adir"});
     EXPECT_EQ(settings.statDupsDeleted, deleted);
 }
 

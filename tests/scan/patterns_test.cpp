@@ -96,3 +96,71 @@ TEST(PatternSyntax, CatastrophicPatternsEndAsNoMatch) {
 }
 
 TEST(InitRegExp, ReportsTheEngineAvailable) { EXPECT_TRUE(InitRegExp()); }
+
+TEST(PatternError, NamesTheEngineErrorOrTheLimitAndAcceptsGoodPatterns) {
+    EXPECT_EQ(PatternError("a(b", true, false), "missing closing parenthesis at offset 3");
+    EXPECT_EQ(PatternError("x{1,70000}", true, false), "number too big in {} quantifier at offset 9");
+    EXPECT_EQ(PatternError(std::string(40000, 'a'), true, false), "pattern longer than 32768 bytes");
+    EXPECT_EQ(PatternError("(a+)+$", true, false), "");
+    // A wildcard pattern is translated first: its brackets are plain text.
+    EXPECT_EQ(PatternError("a(b", false, false), "");
+    EXPECT_EQ(PatternError("[x", false, true), "");
+    // Bytes that are not UTF-8 compile for a Windows-1252 document only.
+    EXPECT_NE(PatternError("caf\xE9", true, false, Codec::Utf8), "");
+    EXPECT_EQ(PatternError("caf\xE9", true, false, Codec::Windows1252), "");
+}
+
+TEST(CompiledPattern, FindsTheLeftmostMatchAnywhereInAVeryLongLine) {
+    // The search goes through the line in windows of start positions; a match
+    // that starts in one window and ends in the next, or starts far in, must
+    // come out exactly as from one search.
+    std::string line(100000, 'x');
+    line.replace(16380, 8, "ab12cd34");
+    line.replace(90000, 3, "end");
+    const CompiledPattern digits("[0-9]+cd[0-9]+", true, Codec::Utf8);
+    EXPECT_EQ(digits.firstMatch(line), "12cd34");
+    const CompiledPattern far("e.d$|end", true, Codec::Utf8);
+    EXPECT_EQ(far.firstMatch(line), "end");
+    // Lookbehind sees the text before the window, "^" only the line's start.
+    const CompiledPattern behind("(?<=ab)12", true, Codec::Utf8);
+    EXPECT_TRUE(behind.test(line));
+    EXPECT_FALSE(CompiledPattern("^ab", true, Codec::Utf8).test(line));
+    // A window never starts inside a UTF-8 character.
+    std::string utf;
+    for (int i = 0; i < 30000; ++i) utf += "\xC3\xA9";
+    utf += "Z";
+    EXPECT_EQ(CompiledPattern(".Z", true, Codec::Utf8).firstMatch(utf), "\xC3\xA9Z");
+}
+
+TEST(CompiledPattern, CatastrophicPatternsEndEveryLineAsNoMatch) {
+    // Each of these backtracks without end on its line; every test must come
+    // back, as no match, and the valid pattern keeps working afterwards.
+    struct Case {
+        const char* pattern;
+        std::string line;
+        const char* matching;
+    };
+    const std::vector<Case> cases = {
+        {"(a+)+$", std::string(5000, 'a') + "!", "baa"},
+        {"(a|aa)+$", std::string(5000, 'a') + "!", "baa"},
+        {"(\\w+\\s?)+$", std::string(5000, 'w') + "!", "ab cd"},
+        {"^(([a-z])+.)+[A-Z]([a-z])+$", std::string(5000, 'a') + "!", "ab Cd"},
+        {"(x+x+)+y", std::string(5000, 'x'), "xxy"},
+    };
+    for (const Case& c : cases) {
+        const CompiledPattern p(c.pattern, true, Codec::Utf8);
+        ASSERT_TRUE(p.valid()) << c.pattern;
+        for (int line = 0; line < 20; ++line) EXPECT_FALSE(p.test(c.line)) << c.pattern;
+        EXPECT_TRUE(p.test(c.matching)) << c.pattern;
+    }
+}
+
+TEST(CompiledPattern, ABoundedRepeatWithAHugeCountStopsOnAHugeLine) {
+    // Every start position lets the repeat run 65535 characters before it
+    // fails: quadratic work that the per-attempt limits never see.
+    const std::string line(8u << 20, 'a');
+    const CompiledPattern p("a{1,65535}b", true, Codec::Utf8);
+    ASSERT_TRUE(p.valid());
+    EXPECT_FALSE(p.test(line));
+    EXPECT_TRUE(p.test("aaab"));
+}

@@ -1,6 +1,10 @@
 #include "support/test_support.h"
 
+#include <csignal>
 #include <cstdlib>
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -58,6 +62,39 @@ ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name) {
 ScopedEnv::~ScopedEnv() {
     if (had_) ::setenv(name_.c_str(), old_.c_str(), 1);
     else ::unsetenv(name_.c_str());
+}
+
+ScopedFileSizeLimit::ScopedFileSizeLimit(unsigned long long bytes) {
+#ifndef _WIN32
+    rlimit r{};
+    if (getrlimit(RLIMIT_FSIZE, &r) != 0) return;
+    oldSoft_ = r.rlim_cur;
+    r.rlim_cur = static_cast<rlim_t>(bytes);
+    if (r.rlim_max != RLIM_INFINITY && r.rlim_cur > r.rlim_max) r.rlim_cur = r.rlim_max;
+    oldHandler_ = reinterpret_cast<void*>(std::signal(SIGXFSZ, SIG_IGN));
+    active_ = setrlimit(RLIMIT_FSIZE, &r) == 0;
+#endif
+}
+
+ScopedFileSizeLimit::~ScopedFileSizeLimit() {
+#ifndef _WIN32
+    if (!active_) return;
+    rlimit r{};
+    getrlimit(RLIMIT_FSIZE, &r);
+    r.rlim_cur = static_cast<rlim_t>(oldSoft_);
+    setrlimit(RLIMIT_FSIZE, &r);
+    std::signal(SIGXFSZ, reinterpret_cast<void (*)(int)>(oldHandler_));
+#endif
+}
+
+std::vector<std::string> filesStartingWith(const std::filesystem::path& dir, const std::string& stem) {
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
+        const std::string name = e.path().filename().string();
+        if (name.rfind(stem, 0) == 0) out.push_back(name);
+    }
+    return out;
 }
 
 } // namespace twinsift::test

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace twinsift::test {
 
@@ -41,5 +42,25 @@ private:
     std::string old_;
     bool had_ = false;
 };
+
+// Caps the size of every file this process writes, as a full disk would:
+// a write past the cap fails (the signal it raises is ignored meanwhile).
+// Does nothing where the system has no such limit.
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(unsigned long long bytes);
+    ~ScopedFileSizeLimit();
+    ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+    ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+    bool active() const { return active_; }
+
+private:
+    bool active_ = false;
+    unsigned long long oldSoft_ = 0;
+    void* oldHandler_ = nullptr;
+};
+
+// Files in a folder whose names start with `stem` (temporary files left over).
+std::vector<std::string> filesStartingWith(const std::filesystem::path& dir, const std::string& stem);
 
 } // namespace twinsift::test
