@@ -1,7 +1,10 @@
 // Starting and closing the main window reads and writes the settings, the
 // way a user's run of the program does.
 
+#include "app/twinsift_app.h"
 #include "app/ui/frm_main.h"
+#include "support/scripted_boxes.h"
+#include "support/scripted_services.h"
 #include "platform/settings_store_xdg.h"
 #include "scan/document.h"
 #include "settings/persistence.h"
@@ -65,7 +68,23 @@ struct SettingsWindow : ::testing::Test {
     RunState run;
     std::filesystem::path storeFile = userStore.filePath("Quorvane", "Twinsift");
 
+    AppIdentity identity;
+    test::ScriptedBoxes boxes;
+    test::ScriptedFiles files;
+    test::ScriptedWindows windows;
+    test::RecordingDesktop desktop;
+
     void SetUp() override { app(); }
+
+    // The program as main() starts it: the settings are read before the
+    // window is built and placed.
+    std::unique_ptr<TwinsiftApp> startProgram() {
+        persistence.DetectPortableMode();
+        persistence.LoadSettings(settings);
+        return std::make_unique<TwinsiftApp>(
+            AppContext{settings, document, run, identity, &persistence, nullptr, nullptr, {}, programDir.path()},
+            AppServices{boxes, files, windows, desktop});
+    }
 };
 
 } // namespace
@@ -74,7 +93,8 @@ TEST_F(SettingsWindow, StartingAndClosingWritesTheUserStoreOnce) {
     ASSERT_TRUE(userStore.save("Quorvane", "Twinsift", "Load_txtInclude", "[a-z]+"));
     ASSERT_TRUE(userStore.save("Quorvane", "Twinsift", "bConvertNBSPToSpace", "false"));
     {
-        frmMain window(settings, document, run, &persistence);
+        const auto program = startProgram();
+        frmMain& window = program->window();
         EXPECT_EQ(settings.Load_txtInclude, "[a-z]+"); // read at load, before the window is placed
         EXPECT_FALSE(settings.bConvertNBSPToSpace);
         window.show();
@@ -95,7 +115,8 @@ TEST_F(SettingsWindow, StartingAndClosingWritesTheUserStoreOnce) {
 TEST_F(SettingsWindow, APortableCopyKeepsItsSettingsBesideTheProgram) {
     programDir.write("PORTABLE", "");
     {
-        frmMain window(settings, document, run, &persistence);
+        const auto program = startProgram();
+        frmMain& window = program->window();
         window.show();
         QApplication::processEvents();
         EXPECT_TRUE(window.close());
