@@ -31,21 +31,20 @@ struct AboutTest : ::testing::Test {
     }
 };
 
-TEST_F(AboutTest, AFirstRunShowsFiveZeroCounters) {
-    auto dlg = open();
-    EXPECT_EQ(dlg->windowTitle(), QStringLiteral(" About Twinsift"));
-    EXPECT_EQ(dlg->objectName(), QStringLiteral("frmAbout"));
-    EXPECT_EQ(dlg->lblProductName->text(), QStringLiteral("Twinsift"));
-    EXPECT_TRUE(dlg->lblProductName->font().bold());
-    EXPECT_EQ(dlg->lblProductName->font().pointSize(), 12);
-    EXPECT_EQ(dlg->lblVersion->text(), QStringLiteral("v6.16"));
-    EXPECT_EQ(dlg->Label2->text(), QStringLiteral("Trivial Stats:"));
-    EXPECT_EQ(dlg->lblStats->text(), QStringLiteral("Files Opened: 0\nLines Scanned: 0\nDuplicates Found: 0\n"
-                                                    "Unique Dups Found: 0\nDuplicates Deleted: 0"));
-    EXPECT_EQ(dlg->cmdExit->text(), QStringLiteral("Close"));
-}
-
-TEST_F(AboutTest, EachCounterHasItsOwnLine) {
+TEST_F(AboutTest, ShowsTheCountersOneALineFiveZerosOnAFirstRun) {
+    {
+        auto dlg = open();
+        EXPECT_EQ(dlg->windowTitle(), QStringLiteral(" About Twinsift"));
+        EXPECT_EQ(dlg->objectName(), QStringLiteral("frmAbout"));
+        EXPECT_EQ(dlg->lblProductName->text(), QStringLiteral("Twinsift"));
+        EXPECT_TRUE(dlg->lblProductName->font().bold());
+        EXPECT_EQ(dlg->lblProductName->font().pointSize(), 12);
+        EXPECT_EQ(dlg->lblVersion->text(), QStringLiteral("v6.16"));
+        EXPECT_EQ(dlg->Label2->text(), QStringLiteral("Trivial Stats:"));
+        EXPECT_EQ(dlg->lblStats->text(), QStringLiteral("Files Opened: 0\nLines Scanned: 0\nDuplicates Found: 0\n"
+                                                        "Unique Dups Found: 0\nDuplicates Deleted: 0"));
+        EXPECT_EQ(dlg->cmdExit->text(), QStringLiteral("Close"));
+    }
     settings.statFilesOpened = 1;
     settings.statLinesScanned = 120;
     settings.statDupsFound = 7;

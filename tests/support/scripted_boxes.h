@@ -26,7 +26,7 @@ public:
     // Answers queued for one question; an unscripted box answers Ok (or
     // Cancel for an input box).
     void answer(const std::string& id, MsgResult result) { results_[id].push_back(result); }
-    void answerInput(const std::string& id, std::optional<std::string> reply) { inputs_[id].push_back(std::move(reply)); }
+    void answerInput(const std::string& id, std::string reply) { inputs_[id].push_back(std::move(reply)); }
 
     MsgResult messageBox(std::string_view id, std::string_view text, MsgIcon icon, MsgButtons buttons,
                          std::string_view /*title*/) override {
@@ -42,16 +42,16 @@ public:
         calls.push_back({std::string(id), std::string(prompt), MsgIcon::None, MsgButtons::OkCancel});
         auto& queue = inputs_[std::string(id)];
         if (queue.empty()) return std::nullopt;
-        auto r = queue.front();
+        std::string reply = queue.front();
         queue.pop_front();
-        return r;
+        return reply;
     }
 
     std::vector<Call> calls;
 
 private:
     std::map<std::string, std::deque<MsgResult>> results_;
-    std::map<std::string, std::deque<std::optional<std::string>>> inputs_;
+    std::map<std::string, std::deque<std::string>> inputs_;
 };
 
 class RecordingDesktop final : public DesktopServices {

@@ -90,8 +90,8 @@ frmAbout::frmAbout(const SettingsValues& settings, const AppIdentity& app, Deskt
     const QString version = QStringLiteral("v") + QString::fromStdString(app.sAppVersion);
     lblVersion = makeLabel(this, "lblVersion", version, version);
     Label2 = makeLabel(this, "Label2", QStringLiteral("Trivial Stats:"), QStringLiteral("Trivial Stats:"));
-    lblStats = makeLabel(this, "lblStats", statisticsText(settings), QStringLiteral("Trivial Stats"));
-    lblStats->setAccessibleDescription(lblStats->text());
+    const QString stats = statisticsText(settings);
+    lblStats = makeLabel(this, "lblStats", stats, stats);
     lblStats->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     imgMaker = makePicture(this, "imgMaker", pictures::kMakerLogo, QStringLiteral("Quorvane"));
 
