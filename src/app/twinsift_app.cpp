@@ -3,6 +3,7 @@
 #include "app/ui/frm_main.h"
 #include "app/ui/qt_command_port.h"
 #include "office/mod_office.h"
+#include "platform/help_file.h"
 #include "results/selection.h"
 #include "scan/document.h"
 #include "scan/office_lines.h"
@@ -144,19 +145,12 @@ void TwinsiftApp::onFirstActivationDone() {
     dispatch(AppCommand::Open);
 }
 
-std::vector<std::filesystem::path> TwinsiftApp::helpFileCandidates() const {
-    return {ctx_.programDir / "Help.html", ctx_.programDir / ".." / "share" / "twinsift" / "Help.html"};
-}
-
 void TwinsiftApp::openHelp() {
     // A missing manual or desktop handler is not reported.
-    for (const auto& candidate : helpFileCandidates()) {
-        std::error_code ec;
-        if (std::filesystem::is_regular_file(candidate, ec)) {
-            services_.desktop.openDocument(std::filesystem::weakly_canonical(candidate, ec).string());
-            return;
-        }
-    }
+    const std::filesystem::path help = findHelpFile(ctx_.programDir);
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(help, ec))
+        services_.desktop.openDocument(std::filesystem::weakly_canonical(help, ec).string());
 }
 
 bool TwinsiftApp::onCloseRequest(std::int16_t winState, double leftTwips, double topTwips) {

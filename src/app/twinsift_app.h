@@ -71,8 +71,6 @@ public:
     // through); false when it was refused.
     bool dispatch(AppCommand command);
 
-    // Where F1 looks for the manual, in order.
-    std::vector<std::filesystem::path> helpFileCandidates() const;
     // The file named on the command line, when the whole trimmed line names
     // an existing file that is not a folder; empty otherwise.
     static std::string startupFileOf(const std::string& commandLine);

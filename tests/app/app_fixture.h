@@ -36,6 +36,7 @@ struct AppFixture : ::testing::Test {
     ScriptedWindows windows;
     RecordingDesktop desktop;
     std::unique_ptr<TwinsiftApp> app;
+    std::filesystem::path programFolder; // where the program runs from; empty: programDir
 
     // Builds the program for this command line, after the settings were read.
     TwinsiftApp& start(const std::string& commandLine = {}) {
@@ -44,7 +45,7 @@ struct AppFixture : ::testing::Test {
         persistence.LoadSettings(settings);
         app = std::make_unique<TwinsiftApp>(
             AppContext{settings, document, run, identity, &persistence, nullptr, nullptr, commandLine,
-                       programDir.path()},
+                       programFolder.empty() ? programDir.path() : programFolder},
             AppServices{boxes, dialogs, windows, desktop});
         return *app;
     }
