@@ -1,5 +1,6 @@
 #include "app/twinsift_app.h"
 #include "app/ui/frm_main.h"
+#include "app/ui/pictures.h"
 #include "app/ui/qt_window_service.h"
 #include "office/mod_office.h"
 #include "platform/app_identity.h"
@@ -19,6 +20,10 @@
 
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
+    // Every window of the program carries the program icon.
+    QApplication::setWindowIcon(twinsift::pictures::programIcon());
+    QApplication::setApplicationName(QStringLiteral("Twinsift"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("twinsift"));
 
     // The command line as one text: the program's arguments joined by one space.
     std::string commandLine;

@@ -1,6 +1,7 @@
 #include "app/twinsift_app.h"
 
 #include "app/ui/frm_main.h"
+#include "app/ui/frm_quickstart.h"
 #include "app/ui/qt_command_port.h"
 #include "office/mod_office.h"
 #include "platform/help_file.h"
@@ -12,6 +13,7 @@
 #include "settings/persistence.h"
 #include "settings/settings_values.h"
 
+#include <QApplication>
 #include <QToolButton>
 
 #include <system_error>
@@ -159,6 +161,10 @@ bool TwinsiftApp::onCloseRequest(std::int16_t winState, double leftTwips, double
         if (ctx_.office->bWordOpen) ctx_.office->WordClose();
         if (ctx_.office->bExcelOpen) ctx_.office->ExcelClose();
     }
+    // An open quickstart window writes its check box when it closes; close it
+    // first so that the choice is saved with the rest.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* quickstart = qobject_cast<frmQuickstart*>(w); quickstart && quickstart->isVisible()) quickstart->close();
     if (ctx_.persistence) ctx_.persistence->SaveSettingsOnce(ctx_.settings, {winState, leftTwips, topTwips});
     return true;
 }

@@ -100,9 +100,12 @@ TEST_F(MainWindow, EveryControlHasItsDesignNameAndASpokenName) {
     }
     EXPECT_EQ(window().objectName(), QStringLiteral("frmMain"));
 
-    // The panels tell their text to a screen reader too.
+    // A status panel is read out by its text and tells its key.
     window().setPanelText(QStringLiteral("line"), QStringLiteral("Line 7"));
-    EXPECT_EQ(child<QLabel>("line")->accessibleDescription(), QStringLiteral("Line 7"));
+    for (const char* key : {"status", "selected", "line"})
+        EXPECT_EQ(child<QLabel>(key)->accessibleDescription(), QString::fromLatin1(key));
+    EXPECT_EQ(child<QLabel>("line")->accessibleName(), QString());
+    EXPECT_EQ(child<QLabel>("line")->text(), QStringLiteral("Line 7"));
 }
 
 TEST_F(MainWindow, ListsLabelsAndStatusPanels) {

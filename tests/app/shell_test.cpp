@@ -1,6 +1,7 @@
 // The frame of the program as a user meets it: the first start, the title,
 // debug mode, the start-up file, the help key, the selection keys, the close
 // and what it stores.
+#include "app/ui/frm_quickstart.h"
 #include "app_fixture.h"
 
 #include <QKeyEvent>
@@ -200,6 +201,21 @@ TEST_F(Shell, CloseIsRefusedWhileBusyAndSavesTheSettingsOnce) {
     EXPECT_EQ(store.writes.size(), 68u);
     EXPECT_EQ(stored("winState"), "0");
     EXPECT_EQ(stored("bShowQuickstartWindow"), "True");
+}
+
+TEST_F(Shell, AQuickstartWindowStillOpenAtCloseHasItsChoiceSaved) {
+    std::unique_ptr<frmQuickstart> quickstart;
+    windows.onQuickstart = [&] {
+        quickstart = std::make_unique<frmQuickstart>(settings, identity);
+        quickstart->show();
+    };
+    start();
+    showWindow();
+    ASSERT_TRUE(quickstart && quickstart->isVisible());
+    // Left unticked, the window will not show at the next start.
+    EXPECT_TRUE(window().close());
+    EXPECT_FALSE(quickstart->isVisible());
+    EXPECT_EQ(stored("bShowQuickstartWindow"), "False");
 }
 
 TEST_F(Shell, GeometryIsRememberedOnlyAfterTheFirstActivation) {

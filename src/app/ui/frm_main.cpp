@@ -94,7 +94,7 @@ frmMain::frmMain(SettingsValues& settings, const AppIdentity& app, const LoadedD
     : QMainWindow(parent), settings_(settings), app_(app), document_(document), results_(results) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(qs(app_.sAppName));
-    setAccessibleName(qs(app_.sAppName));
+    setWindowIcon(pictures::programIcon());
     createControls();
 
     // Until a document is loaded only Open, Settings and About make sense.
@@ -232,12 +232,13 @@ void frmMain::createControls() {
     panelStatus_->setObjectName(QStringLiteral("status"));
     panelSelected_->setObjectName(QStringLiteral("selected"));
     panelLine_->setObjectName(QStringLiteral("line"));
-    for (QLabel* p : {panelStatus_, panelSelected_, panelLine_}) p->setAccessibleName(p->objectName());
+    // A screen reader says a panel's text (its accessible name follows the
+    // text) and tells which panel it is by the key in its description.
+    for (QLabel* p : {panelStatus_, panelSelected_, panelLine_}) p->setAccessibleDescription(p->objectName());
     // A long status text (a path, the maker's address) is cut at the window's
     // edge; it must never make the window wider than the user wants it.
     panelStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    panelSelected_->setMinimumWidth(px(2400));
-    panelLine_->setMinimumWidth(px(1200));
+
     StatusBar->addWidget(panelStatus_, 1);
     StatusBar->addWidget(panelSelected_, 0);
     StatusBar->addWidget(panelLine_, 0);
@@ -450,8 +451,6 @@ void frmMain::setPanelText(const QString& key, const QString& text) {
                                                    : nullptr;
     if (!p) return;
     p->setText(text);
-    // A screen reader reads the panel by its key and hears its text.
-    p->setAccessibleDescription(text);
 }
 
 QString frmMain::panelText(const QString& key) const {

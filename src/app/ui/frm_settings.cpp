@@ -4,6 +4,7 @@
 #include "app/ui/pictures.h"
 #include "platform/app_identity.h"
 #include "platform/command_port.h"
+#include "platform/component_dummy.h"
 #include "platform/ui/c_tooltip.h"
 #include "settings/settings_values.h"
 #include "widgets/widget_geometry.h"
@@ -344,6 +345,10 @@ bool frmSettings::eventFilter(QObject* watched, QEvent* e) {
         e->accept();
         return true;
     }
+    // The tab pages' drawing hook: the companion library's dummy object is
+    // created and released before each page paints (silently skipped when
+    // the library is not registered).
+    if ((watched == frmMisc || watched == frmMessages) && e->type() == QEvent::Paint) PrepareComponentRuntime();
     if (watched == txtLwCutoff) {
         if (e->type() == QEvent::KeyPress && dropFromLineLimit(static_cast<QKeyEvent*>(e))) return true;
         if (e->type() == QEvent::FocusOut && txtLwCutoff->text().isEmpty())

@@ -17,4 +17,11 @@ QString buttonPicturePath(CmdButton button) {
 
 QIcon buttonPicture(CmdButton button) { return QIcon(buttonPicturePath(button)); }
 
+QIcon programIcon() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/twinsift-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 } // namespace twinsift::pictures

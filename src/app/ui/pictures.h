@@ -16,6 +16,9 @@ inline const QString kProduct = QStringLiteral(":/pictures/product.png");       
 inline const QString kMakerLogo = QStringLiteral(":/pictures/maker.png");       // 113 x 113, About window
 inline const QString kQuickstart = QStringLiteral(":/pictures/quickstart.png"); // 711 x 456, quickstart window
 
+// The program icon in every size it is drawn in (16 to 256 pixels).
+QIcon programIcon();
+
 // The 32 x 32 picture of a main window button (":/pictures/cmdScan.png", ...).
 QString buttonPicturePath(CmdButton button);
 QIcon buttonPicture(CmdButton button);
