@@ -91,8 +91,7 @@ TEST_F(MainWindow, EveryControlHasItsDesignNameAndASpokenName) {
         {"cmdStop", "Cancel"},       {"lblSource", "Source:"},     {"lblDups", "Duplicates Found:"},
         {"lblShowQuickstartHelp", "Show Quickstart Help Again"},   {"lwShow", "lwShow"},
         {"lwDups", "lwDups"},        {"picSplit", "picSplit"},     {"picProgressbar", "picProgressbar"},
-        {"imgDragbar", "imgDragbar"}, {"StatusBar", "StatusBar"},  {"status", "status"},
-        {"selected", "selected"},    {"line", "line"}};
+        {"imgDragbar", "imgDragbar"}, {"StatusBar", "StatusBar"}};
     for (const auto& [name, spoken] : named) {
         QWidget* w = child<QWidget>(name);
         ASSERT_NE(w, nullptr) << name;
