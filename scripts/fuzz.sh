@@ -6,6 +6,8 @@
 #                                    libFuzzer from the distribution if missing) and
 #                                    runs it for SECONDS; exits non-zero on any
 #                                    finding, which is kept in build-fuzz/findings/.
+#                                    An input running longer than TWINSIFT_FUZZ_TIMEOUT
+#                                    seconds (default 25) is a finding too.
 #
 # Seeds come from tests/fuzz/corpus/TARGET; what the fuzzer learns goes to
 # build-fuzz/corpus/TARGET, so the repository's seeds stay as they are. A
@@ -58,7 +60,7 @@ seeds="$here/tests/fuzz/corpus/$target"
 work="$build/corpus/$target"
 findings="$build/findings/$target"
 mkdir -p "$work" "$findings"
-args=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
+args=(-max_total_time="$seconds" -timeout="${TWINSIFT_FUZZ_TIMEOUT:-25}" -rss_limit_mb=2048 -print_final_stats=1
       -artifact_prefix="$findings/")
 case $target in
   word_read|excel_read|office_edit) args+=(-max_len=65536 -dict="$here/tests/fuzz/office.dict") ;;
