@@ -865,10 +865,10 @@ bool ExcelWorkbook::writeOdf() {
                     // A merged area loses the deleted rows it spans.
                     if (s.get() == target.get()) {
                         if (pugi::xml_attribute span = c.attribute("table:number-rows-spanned")) {
-                            int top = r + 1, bottom = r + span.as_int(1) - 1;
-                            int lost = 0;
-                            for (int x : del.rows()) lost += x >= top && x <= bottom;
-                            if (lost) span.set_value(std::max(1, span.as_int(1) - lost));
+                            const int rows = std::clamp(span.as_int(1), 1, kMaxRows);
+                            const int top = r + 1, bottom = std::min(r + rows - 1, kMaxRows);
+                            const int lost = top <= bottom ? del.countBefore(bottom + 1) - del.countBefore(top) : 0;
+                            if (lost) span.set_value(std::max(1, rows - lost));
                         }
                     }
                 }

@@ -1,5 +1,8 @@
 #include "settings/ini_file.h"
 
+#include "save/atomic_file.h"
+
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -122,15 +125,20 @@ bool writeWhole(const std::filesystem::path& file, const std::string& content) {
         return !out.fail();
     };
     // Through a temporary file, so that a crash mid-write leaves the old
-    // settings; in place when the folder refuses new files.
-    std::filesystem::path tmp = file;
-    tmp += ".tmp";
-    std::error_code ec;
-    if (put(tmp)) {
-        std::filesystem::rename(tmp, file, ec);
-        if (!ec) return true;
+    // settings; in place when the folder refuses new files. The temporary file
+    // is made new, never through whatever already has its name.
+    const std::u8string u8 = file.u8string();
+    std::FILE* f = nullptr;
+    TempFileGuard tmp(CreateTempBeside(std::string(u8.begin(), u8.end()), &f));
+    if (f) {
+        bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
+        ok = std::fclose(f) == 0 && ok;
+        if (ok && ReplaceFileAtomically(tmp.path(), std::string(u8.begin(), u8.end()))) {
+            tmp.release();
+            return true;
+        }
     }
-    std::filesystem::remove(tmp, ec);
+    tmp.remove();
     return put(file);
 }
 
