@@ -160,6 +160,8 @@ const std::vector<CliOption>& optionTable() {
          }},
         {"no-nbsp-conversion", "", "keep no-break spaces as they are",
          flag([](Options& o) { o.settings.bConvertNBSPToSpace = false; })},
+        {"preserve-memory", "", "drop the loaded lines once the scan is done (saving reads the files again)",
+         flag([](Options& o) { o.settings.preserveMemory = 1; })},
         // Selecting (repeatable, run in command-line order).
         {"select", "RULE",
          "all, none, invert, all-but-first, all-but-last, all-but-first=N or all-but-last=N",

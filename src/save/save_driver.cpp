@@ -347,10 +347,13 @@ bool SaveDriver::runSave(const std::string& target) {
         port_.setProgressValue(0);
         for (std::int32_t i = 0; i < n; ++i) {
             if (doc_.lstDuplicates.Selected(i)) {
-                const std::string_view e = doc_.lstDuplicates.ListView(i);
-                std::int64_t line = 0;
-                for (std::size_t k = 1; k <= width && k < e.size() && e[k] >= '0' && e[k] <= '9'; ++k)
-                    line = line * 10 + (e[k] - '0');
+                // An entry the scan left as a line reference knows its number.
+                std::int64_t line = doc_.lstDuplicates.EntryLineNumber(i);
+                if (line == 0) {
+                    const std::string_view e = doc_.lstDuplicates.ListView(i);
+                    for (std::size_t k = 1; k <= width && k < e.size() && e[k] >= '0' && e[k] <= '9'; ++k)
+                        line = line * 10 + (e[k] - '0');
+                }
                 if (line >= 1 && line < static_cast<std::int64_t>(removal.size())) removal[line] = 1;
             }
             if (i > 0 && i % 50 == 0) {

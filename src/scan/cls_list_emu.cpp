@@ -28,9 +28,80 @@ const char* clsListEmu::store(std::string_view text) {
     return dst;
 }
 
+namespace {
+void appendPadded(std::string& out, std::uint32_t x, std::int32_t width) {
+    char digits[16];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + x % 10);
+        x /= 10;
+    } while (x > 0);
+    for (int k = n; k < width; ++k) out.push_back('0');
+    while (n > 0) out.push_back(digits[--n]);
+}
+} // namespace
+
+std::string_view clsListEmu::composeEntry(std::int32_t index) const {
+    const Item& it = items_[index];
+    std::string& out = composed_[composedNext_++ & 3u];
+    out.clear();
+    if (const std::int32_t key = EntrySortKey(index); key >= 0) appendPadded(out, static_cast<std::uint32_t>(key), entryWidth_);
+    out.push_back('[');
+    appendPadded(out, it.entry & kLineMask, entryWidth_);
+    out.append("]   ");
+    out.append(it.text, it.length);
+    return out;
+}
+
+void clsListEmu::setSortKey(std::size_t index, std::int32_t sortKey) {
+    if (sortKey < 0 && index >= sortKeys_.size()) return;
+    while (sortKeys_.size() <= index) sortKeys_.push_back(-1);
+    sortKeys_[index] = sortKey;
+}
+
+void clsListEmu::AddEntryRef(const char* key, std::uint32_t length, std::int32_t lineNumber, std::int32_t sortKey) {
+    items_.push_back(Item{key, length, static_cast<std::uint32_t>(lineNumber) & kLineMask});
+    setSortKey(items_.size() - 1, sortKey);
+    bumpCapacity();
+}
+
+void clsListEmu::AddBlankItems(std::size_t count) {
+    items_.reserve(items_.size() + count);
+    for (std::size_t i = 0; i < count; ++i) {
+        items_.push_back(Item{});
+        bumpCapacity();
+    }
+}
+
+void clsListEmu::SetEntryRef(std::int32_t i, const char* key, std::uint32_t length, std::int32_t lineNumber,
+                             std::int32_t sortKey) {
+    Item& it = items_[i];
+    it.text = key;
+    it.length = length;
+    it.entry = (it.entry & kSelected) | (static_cast<std::uint32_t>(lineNumber) & kLineMask);
+    setSortKey(static_cast<std::size_t>(i), sortKey);
+}
+
+void clsListEmu::OwnTexts() {
+    const char* prevFrom = nullptr;
+    const char* prevTo = nullptr;
+    std::uint32_t prevLength = 0;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        Item& it = items_[i];
+        if (!(it.entry & kLineMask) || it.length == 0) continue;
+        if (prevTo && it.length == prevLength && std::memcmp(it.text, prevFrom, it.length) == 0) {
+            it.text = prevTo;
+            continue;
+        }
+        prevFrom = it.text;
+        prevLength = it.length;
+        it.text = prevTo = store(std::string_view(it.text, it.length));
+    }
+}
+
 void clsListEmu::List(std::int32_t i, std::string_view sText) {
     Item& it = items_[i];
-    if (sText.size() <= it.length && it.text) {
+    if (!(it.entry & kLineMask) && sText.size() <= it.length && it.text) {
         // Every item owns its bytes exclusively, so a shorter text can overwrite
         // them; memmove because the new text may be a piece of the old one.
         std::memmove(const_cast<char*>(it.text), sText.data(), sText.size());
@@ -40,18 +111,21 @@ void clsListEmu::List(std::int32_t i, std::string_view sText) {
     std::string copy(sText); // sText may point into an arena block that store() outgrows
     it.text = store(copy);
     it.length = static_cast<std::uint32_t>(copy.size());
+    it.entry &= kSelected;
+    setSortKey(static_cast<std::size_t>(i), -1);
 }
 
 std::int32_t clsListEmu::Find(std::string_view sFind) const {
     for (std::size_t i = 0; i < items_.size(); ++i) {
-        const Item& it = items_[i];
-        if (it.length == sFind.size() && (it.length == 0 || std::memcmp(it.text, sFind.data(), it.length) == 0))
-            return static_cast<std::int32_t>(i);
+        if (ListView(static_cast<std::int32_t>(i)) == sFind) return static_cast<std::int32_t>(i);
     }
     return -1;
 }
 
-void clsListEmu::RemoveItem(std::int32_t i) { items_.erase(static_cast<std::size_t>(i)); }
+void clsListEmu::RemoveItem(std::int32_t i) {
+    items_.erase(static_cast<std::size_t>(i));
+    if (static_cast<std::size_t>(i) < sortKeys_.size()) sortKeys_.erase(static_cast<std::size_t>(i));
+}
 
 void clsListEmu::AddItem(std::string_view txtItem) {
     Item it;
@@ -62,7 +136,7 @@ void clsListEmu::AddItem(std::string_view txtItem) {
 }
 
 void clsListEmu::AddItemRef(const char* text, std::uint32_t length) {
-    items_.push_back(Item{text, length, false});
+    items_.push_back(Item{text, length, 0});
     bumpCapacity();
 }
 
@@ -73,6 +147,7 @@ const char* clsListEmu::AdoptBlock(ByteBlock block) {
 
 void clsListEmu::Clear() {
     items_.clear();
+    sortKeys_.clear();
     blocks_.clear();
     adopted_.clear();
     arenaPos_ = nullptr;
@@ -86,22 +161,33 @@ void clsListEmu::ShellSortWith(const std::function<int(std::string_view, std::st
     if (count < 2) return;
     std::int64_t gap = 1;
     while (gap * 3 + 1 <= count) gap = gap * 3 + 1;
-    auto textAt = [&](std::int64_t p1) { return std::string_view(items_[p1 - 1].text, items_[p1 - 1].length); };
+    // Only the texts move (for an entry item its line number is part of its
+    // text); the flags stay where they are.
+    if (!sortKeys_.empty())
+        while (sortKeys_.size() < items_.size()) sortKeys_.push_back(-1);
+    auto moveText = [&](std::int64_t to, const Item& from, std::int32_t fromKey) {
+        Item& t = items_[to];
+        t.text = from.text;
+        t.length = from.length;
+        t.entry = (t.entry & kSelected) | (from.entry & kLineMask);
+        if (!sortKeys_.empty()) sortKeys_[to] = fromKey;
+    };
     for (; gap >= 1; gap /= 3) {
         for (std::int64_t start = gap + 1; start <= count; ++start) {
             const Item t = items_[start - 1];
-            const std::string_view tv(t.text, t.length);
+            const std::int32_t tKey = EntrySortKey(static_cast<std::int32_t>(start - 1));
+            std::string held; // an entry's text is put together in a buffer that the next read reuses
+            std::string_view tv(t.text, t.length);
+            if (t.entry & kLineMask) tv = held = ListView(static_cast<std::int32_t>(start - 1));
             std::int64_t p = start;
             while (p - gap >= 1) {
-                const int c = compare(textAt(p - gap), tv);
+                const int c = compare(ListView(static_cast<std::int32_t>(p - gap - 1)), tv);
                 const bool move = descending ? (c <= 0) : (c > 0);
                 if (!move) break;
-                items_[p - 1].text = items_[p - gap - 1].text;
-                items_[p - 1].length = items_[p - gap - 1].length;
+                moveText(p - 1, items_[p - gap - 1], EntrySortKey(static_cast<std::int32_t>(p - gap - 1)));
                 p -= gap;
             }
-            items_[p - 1].text = t.text;
-            items_[p - 1].length = t.length;
+            moveText(p - 1, t, tKey);
         }
     }
 }

@@ -4,6 +4,11 @@
 // Texts live in large byte blocks owned by the list; an item is a pointer and a
 // length into them, so millions of lines cost a few bytes each beyond their text.
 // Indices are not range-checked: callers keep to 0 .. ListCount() - 1.
+//
+// A duplicate entry ("[" + padded line number + "]   " + key) need not be
+// stored as text: an entry item keeps the line number and borrows its key from
+// the line it was cut from, and its text is put together when it is read. The
+// duplicate list of a large file would otherwise cost more than the file.
 
 #include "scan/byte_block.h"
 #include "scan/pod_vector.h"
@@ -27,13 +32,18 @@ public:
     clsListEmu(const clsListEmu&) = delete;
     clsListEmu& operator=(const clsListEmu&) = delete;
 
-    bool Selected(std::int32_t lngItemNumber) const { return items_[lngItemNumber].selected; }
-    void Selected(std::int32_t lngItemNumber, bool bSelected) { items_[lngItemNumber].selected = bSelected; }
+    bool Selected(std::int32_t lngItemNumber) const { return (items_[lngItemNumber].entry & kSelected) != 0; }
+    void Selected(std::int32_t lngItemNumber, bool bSelected) {
+        std::uint32_t& e = items_[lngItemNumber].entry;
+        e = bSelected ? (e | kSelected) : (e & ~kSelected);
+    }
 
     std::string List(std::int32_t lngItemNumber) const { return std::string(ListView(lngItemNumber)); }
-    // The item's text without a copy; valid until the item is changed or the list cleared.
+    // The item's text without a copy; valid until the item is changed or the
+    // list cleared, and for an entry item until three more entry texts are read.
     std::string_view ListView(std::int32_t lngItemNumber) const {
         const Item& it = items_[lngItemNumber];
+        if (it.entry & kLineMask) return composeEntry(lngItemNumber);
         return {it.text, it.length};
     }
     void List(std::int32_t lngItemNumber, std::string_view sText);
@@ -60,6 +70,35 @@ public:
     // point into it, without copying the text.
     const char* AdoptBlock(ByteBlock block);
     void AddItemRef(const char* text, std::uint32_t length);
+
+    // Entry items: "[" + lineNumber padded to the entry width + "]   " + key,
+    // with the key's bytes borrowed (they must outlive the item, or be taken
+    // over with OwnTexts()). The width applies to every entry item of the list.
+    void SetEntryWidth(std::int32_t width) { entryWidth_ = width; }
+    // A sortKey >= 0 puts it, padded to the width, in front of the entry's
+    // text (the scan's sortable form) until DropEntrySortKeys().
+    void AddEntryRef(const char* key, std::uint32_t length, std::int32_t lineNumber, std::int32_t sortKey = -1);
+    // The same into an item that AddBlankItems() made.
+    void SetEntryRef(std::int32_t lngItemNumber, const char* key, std::uint32_t length, std::int32_t lineNumber,
+                     std::int32_t sortKey = -1);
+    void AddBlankItems(std::size_t count);
+    // The line number of an entry item, or 0 for an item stored as text.
+    std::int32_t EntryLineNumber(std::int32_t lngItemNumber) const {
+        return static_cast<std::int32_t>(items_[lngItemNumber].entry & kLineMask);
+    }
+    // The sort key in front of an entry item's text, or -1.
+    std::int32_t EntrySortKey(std::int32_t lngItemNumber) const {
+        return static_cast<std::size_t>(lngItemNumber) < sortKeys_.size() ? sortKeys_[lngItemNumber] : -1;
+    }
+    // Entries [0, upTo) lose their sort keys; all of them without an argument.
+    void DropEntrySortKeys(std::int32_t upTo = -1) {
+        if (upTo < 0 || static_cast<std::size_t>(upTo) >= sortKeys_.size()) sortKeys_.clear();
+        else
+            for (std::int32_t i = 0; i < upTo; ++i) sortKeys_[static_cast<std::size_t>(i)] = -1;
+    }
+    // Copies every borrowed key into the list's own blocks (equal neighbouring
+    // keys share one copy), so that the lines they came from may go.
+    void OwnTexts();
     void Reserve(std::size_t count) { items_.reserve(count); }
     // The item storage reserved so far, so a loader can have its pages faulted in ahead.
     std::pair<char*, std::size_t> ItemStorage() {
@@ -67,22 +106,32 @@ public:
     }
 
 private:
+    static constexpr std::uint32_t kSelected = 0x80000000u;
+    static constexpr std::uint32_t kLineMask = 0x7FFFFFFFu;
     struct Item {
-        const char* text = nullptr;
+        const char* text = nullptr; // an entry item's key
         std::uint32_t length = 0;
-        bool selected = false;
+        std::uint32_t entry = 0; // kSelected | line number of an entry item (0: plain text)
     };
     const char* store(std::string_view text);
+    std::string_view composeEntry(std::int32_t index) const;
+    void setSortKey(std::size_t index, std::int32_t sortKey);
     void bumpCapacity() {
         if (capacity_ < static_cast<std::int64_t>(items_.size())) capacity_ += 100;
     }
 
     PodVector<Item> items_;
+    PodVector<std::int32_t> sortKeys_; // parallel to items_ while any entry has one, -1 elsewhere
     std::vector<ByteBlock> blocks_;  // arena blocks, the last one is being filled
     std::vector<ByteBlock> adopted_; // whole blocks handed over by AdoptBlock
     char* arenaPos_ = nullptr;
     std::size_t arenaLeft_ = 0;
     std::int32_t capacity_ = 0;
+    std::int32_t entryWidth_ = 1;
+    // Entry texts are put together here; a few in turn, so that a caller may
+    // hold one while it reads the next.
+    mutable std::string composed_[4];
+    mutable unsigned composedNext_ = 0;
 };
 
 } // namespace twinsift

@@ -450,44 +450,42 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     sizes.reserve(static_cast<std::size_t>(scan.lUniqueDups));
     for (std::size_t g = 0; g < groups.size(); ++g)
         if (groups[g].count >= 2) sizes.push_back(groups[g].count);
+    const std::size_t groupCount = groups.size();
     groups.clear();
 
-    // Members of a group lie anywhere in the file. Collecting them while the
-    // lines are walked in order keeps every read of the lines sequential; the
-    // entries are then written with their texts fetched ahead.
-    struct Member {
-        const char* text;
-        std::uint32_t length;
-        std::int32_t line;
-    };
-    HugeArray<Member> members(total);
+    // Members of a group lie anywhere in the file. Walking the lines in order
+    // keeps every read of them sequential; each member's entry goes straight
+    // to its place and borrows its key from the line, so no text is copied.
+    clsListEmu& dups = doc.lstDuplicates;
+    dups.SetEntryWidth(scan.W);
+    const std::int32_t base = dups.ListCount();
+    dups.AddBlankItems(total);
+    // Every member carries its group's first line index in front, as the
+    // scan-time form has it.
+    std::vector<std::int32_t> firstOf(groupCount, -1);
     for (std::int64_t i = 0; i < N; ++i) {
         const std::int32_t g = lineGroup[i];
         if (g < 0 || next[g] == kSingle) continue;
-        const std::string_view line = lines.ListView(static_cast<std::int32_t>(i));
-        members[next[g]++] = Member{line.data(), static_cast<std::uint32_t>(line.size()), static_cast<std::int32_t>(i)};
+        if (firstOf[g] < 0) firstOf[g] = static_cast<std::int32_t>(i);
+        const std::string_view key = keyOf(i);
+        dups.SetEntryRef(base + static_cast<std::int32_t>(next[g]++), key.data(),
+                         static_cast<std::uint32_t>(key.size()), static_cast<std::int32_t>(i + 1), firstOf[g]);
     }
-    std::vector<std::uint32_t>().swap(next);
-    lineGroup.release();
-
-    doc.lstDuplicates.Reserve(total);
-    std::uint32_t j = 0;
-    for (const std::uint32_t size : sizes) {
-        const std::int32_t first = members[j].line;
-        for (const std::uint32_t end = j + size; j < end; ++j) {
-            if (j + 24 < total) __builtin_prefetch(members[j + 24].text);
-            const Member& m = members[j];
-            out.add(first, m.line, filters.PreprocessView(std::string_view(m.text, m.length), true));
-        }
-    }
+    scan.groupSizes = std::move(sizes);
     return scan;
 }
 
 void AppendEmptyLineGroup(LoadedDocument& doc, DuplicateScan& scan) {
     if (scan.sEmptyLines.size() < 2) return;
     ++scan.lUniqueDups;
-    EntryWriter out(doc.lstDuplicates, scan.W);
-    for (std::int32_t e : scan.sEmptyLines) out.add(e, e, {});
+    if (scan.bStopped) {
+        EntryWriter out(doc.lstDuplicates, scan.W);
+        for (std::int32_t e : scan.sEmptyLines) out.add(e, e, {});
+        return;
+    }
+    doc.lstDuplicates.SetEntryWidth(scan.W);
+    for (std::int32_t e : scan.sEmptyLines) doc.lstDuplicates.AddEntryRef(nullptr, 0, e + 1, e);
+    scan.groupSizes.push_back(static_cast<std::uint32_t>(scan.sEmptyLines.size()));
 }
 
 } // namespace twinsift
