@@ -100,6 +100,14 @@ public:
     // keys share one copy), so that the lines they came from may go.
     void OwnTexts();
     void Reserve(std::size_t count) { items_.reserve(count); }
+    // Asks for an item's record ahead of a ListView of it.
+    void PrefetchItem(std::int32_t lngItemNumber) const {
+#if defined(__GNUC__)
+        __builtin_prefetch(&items_[lngItemNumber]);
+#else
+        (void)lngItemNumber;
+#endif
+    }
     // The item storage reserved so far, so a loader can have its pages faulted in ahead.
     std::pair<char*, std::size_t> ItemStorage() {
         return {reinterpret_cast<char*>(items_.data()), items_.capacityBytes()};

@@ -197,14 +197,22 @@ private:
     char32_t table_[kTable];
 };
 
-// A key's group. The key is the one of its first line, a piece of that line:
-// the lines outlive the scan, so no key is copied.
+// A key's group. Its key is cut again from its first line when a probe needs
+// it: that happens only on a hash match, and a group of eight bytes keeps the
+// scan's tables small.
 struct Group {
-    const char* key;
-    std::uint32_t length; // kFolded set: compare in the codec's upper case
-    std::uint32_t count;
+    std::uint32_t firstLine;
+    std::uint32_t count; // after the scan: where the group's next entry goes
 };
-constexpr std::uint32_t kFolded = 0x80000000u;
+
+bool anyHighByte(std::string_view s) {
+    std::uint64_t acc = 0;
+    const char* p = s.data();
+    std::size_t n = s.size();
+    for (; n >= 8; p += 8, n -= 8) acc |= load8(p);
+    if (n) acc |= loadTail(p, n);
+    return (acc & kHigh) != 0;
+}
 
 // Writes the scan-time entries. pad() writes W digits.
 class EntryWriter {
@@ -276,7 +284,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     // real lookup. Every line thus finds its memory already on the way; only
     // the last stage changes anything.
     constexpr int kBatch = 16;
-    constexpr int kRing = 4 * kBatch;
+    constexpr int kRing = 5 * kBatch;
     struct Pending {
         std::string_view key;  // the key, a piece of the line
         std::string_view form; // the form it is compared in (may point into upperRing)
@@ -342,7 +350,20 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
             if (p.state != 0) continue;
             const std::uint64_t slot = table[p.hash & mask];
             if (slot != 0 && (slot >> 32) == (p.hash >> 32))
-                __builtin_prefetch(groups[static_cast<std::uint32_t>(slot) - 1].key);
+                lines.PrefetchItem(static_cast<std::int32_t>(groups[static_cast<std::uint32_t>(slot) - 1].firstLine));
+        }
+    };
+    auto peekLine = [&](std::int64_t batch) {
+        const std::int64_t base = batch * kBatch;
+        const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
+        for (int b = 0; b < count; ++b) {
+            const Pending& p = ring[(base + b) % kRing];
+            if (p.state != 0) continue;
+            const std::uint64_t slot = table[p.hash & mask];
+            if (slot != 0 && (slot >> 32) == (p.hash >> 32))
+                __builtin_prefetch(
+                    lines.ListView(static_cast<std::int32_t>(groups[static_cast<std::uint32_t>(slot) - 1].firstLine))
+                        .data());
         }
     };
     auto settle = [&](std::int64_t batch) {
@@ -365,8 +386,9 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                     if (slot == 0) break;
                     if ((slot & 0xFFFFFFFF00000000ull) != tag) continue;
                     const Group& cand = groups[static_cast<std::uint32_t>(slot) - 1];
-                    std::string_view candForm(cand.key, cand.length & ~kFolded);
-                    if (cand.length & kFolded) {
+                    std::string_view candForm =
+                        filters.PreprocessView(lines.ListView(static_cast<std::int32_t>(cand.firstLine)), true);
+                    if (!exact && (codec == Codec::Windows1252 || anyHighByte(candForm))) {
                         upper(candForm, candidateUpper, codec);
                         candForm = candidateUpper;
                     }
@@ -380,9 +402,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                 }
                 if (g < 0) {
                     g = static_cast<std::int32_t>(groups.size());
-                    const bool folded = p.form.data() != p.key.data();
-                    groups.push_back(
-                        Group{p.key.data(), static_cast<std::uint32_t>(p.key.size()) | (folded ? kFolded : 0u), 0});
+                    groups.push_back(Group{static_cast<std::uint32_t>(i), 0});
                     table[s] = tag | static_cast<std::uint32_t>(g + 1);
                 }
                 ++groups[g].count;
@@ -394,12 +414,13 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     };
 
     std::int64_t last = N - 1; // the last line handled
-    for (std::int64_t k = 0; k < batches + 3; ++k) {
+    for (std::int64_t k = 0; k < batches + 4; ++k) {
         if (k < batches) prepare(k);
         if (k >= 1 && k - 1 < batches) peek(k - 1);
         if (k >= 2 && k - 2 < batches) peekGroup(k - 2);
-        if (k >= 3) {
-            const std::int64_t stoppedAt = settle(k - 3);
+        if (k >= 3 && k - 3 < batches) peekLine(k - 3);
+        if (k >= 4) {
+            const std::int64_t stoppedAt = settle(k - 4);
             if (stoppedAt >= 0) {
                 scan.bStopped = true;
                 last = stoppedAt;
@@ -433,43 +454,39 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     }
 
     // Place every member of a reported group: groups in the order of their
-    // first lines (the order they were created), members in line order.
+    // first lines (the order they were created), members in line order. A
+    // group's count becomes the place of its next entry.
     constexpr std::uint32_t kSingle = std::numeric_limits<std::uint32_t>::max();
-    std::vector<std::uint32_t> next(groups.size());
     std::uint32_t total = 0;
+    std::vector<std::uint32_t> sizes; // of the reported groups, in their order
     for (std::size_t g = 0; g < groups.size(); ++g) {
-        if (groups[g].count < 2) {
-            next[g] = kSingle;
+        const std::uint32_t c = groups[g].count;
+        if (c < 2) {
+            groups[g].count = kSingle;
             continue;
         }
-        next[g] = total;
-        total += groups[g].count;
+        groups[g].count = total;
+        total += c;
+        sizes.push_back(c);
         ++scan.lUniqueDups;
     }
-    std::vector<std::uint32_t> sizes; // of the reported groups, in their order
-    sizes.reserve(static_cast<std::size_t>(scan.lUniqueDups));
-    for (std::size_t g = 0; g < groups.size(); ++g)
-        if (groups[g].count >= 2) sizes.push_back(groups[g].count);
-    const std::size_t groupCount = groups.size();
-    groups.clear();
 
     // Members of a group lie anywhere in the file. Walking the lines in order
     // keeps every read of them sequential; each member's entry goes straight
     // to its place and borrows its key from the line, so no text is copied.
+    // Every entry carries its group's first line index in front, as the
+    // scan-time form has it.
     clsListEmu& dups = doc.lstDuplicates;
     dups.SetEntryWidth(scan.W);
     const std::int32_t base = dups.ListCount();
     dups.AddBlankItems(total);
-    // Every member carries its group's first line index in front, as the
-    // scan-time form has it.
-    std::vector<std::int32_t> firstOf(groupCount, -1);
     for (std::int64_t i = 0; i < N; ++i) {
         const std::int32_t g = lineGroup[i];
-        if (g < 0 || next[g] == kSingle) continue;
-        if (firstOf[g] < 0) firstOf[g] = static_cast<std::int32_t>(i);
+        if (g < 0 || groups[g].count == kSingle) continue;
         const std::string_view key = keyOf(i);
-        dups.SetEntryRef(base + static_cast<std::int32_t>(next[g]++), key.data(),
-                         static_cast<std::uint32_t>(key.size()), static_cast<std::int32_t>(i + 1), firstOf[g]);
+        dups.SetEntryRef(base + static_cast<std::int32_t>(groups[g].count++), key.data(),
+                         static_cast<std::uint32_t>(key.size()), static_cast<std::int32_t>(i + 1),
+                         static_cast<std::int32_t>(groups[g].firstLine));
     }
     scan.groupSizes = std::move(sizes);
     return scan;
