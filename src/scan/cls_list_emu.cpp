@@ -59,13 +59,35 @@ void clsListEmu::setSortKey(std::size_t index, std::int32_t sortKey) {
     sortKeys_[index] = sortKey;
 }
 
+const clsListEmu::Segment& clsListEmu::segmentOf(std::size_t index) const {
+    auto it = std::upper_bound(segments_.begin(), segments_.end(), index,
+                               [](std::size_t i, const Segment& seg) { return i < seg.firstItem; });
+    return *(it - 1);
+}
+
+void clsListEmu::expand() {
+    if (!compact()) return;
+    PodVector<Item> items;
+    items.reserve(refs_.size());
+    for (std::size_t i = 0; i < refs_.size(); ++i) {
+        const LineRef& r = refs_[i];
+        items.push_back(Item{segmentBase(static_cast<std::int32_t>(i)) + r.offset, r.length & ~kSelected,
+                             r.length & kSelected});
+    }
+    items_ = std::move(items);
+    refs_.clear();
+    segments_.clear();
+}
+
 void clsListEmu::AddEntryRef(const char* key, std::uint32_t length, std::int32_t lineNumber, std::int32_t sortKey) {
+    expand();
     items_.push_back(Item{key, length, static_cast<std::uint32_t>(lineNumber) & kLineMask});
     setSortKey(items_.size() - 1, sortKey);
     bumpCapacity();
 }
 
 void clsListEmu::AddBlankItems(std::size_t count) {
+    expand();
     items_.reserve(items_.size() + count);
     for (std::size_t i = 0; i < count; ++i) {
         items_.push_back(Item{});
@@ -83,6 +105,7 @@ void clsListEmu::SetEntryRef(std::int32_t i, const char* key, std::uint32_t leng
 }
 
 void clsListEmu::OwnTexts() {
+    if (compact()) return; // no entry items
     const char* prevFrom = nullptr;
     const char* prevTo = nullptr;
     std::uint32_t prevLength = 0;
@@ -100,6 +123,20 @@ void clsListEmu::OwnTexts() {
 }
 
 void clsListEmu::List(std::int32_t i, std::string_view sText) {
+    if (compact()) {
+        // A piece of the line itself (a cut mark) stays in the compact form.
+        const std::string_view now = ListView(i);
+        if (sText.data() >= now.data() && sText.data() + sText.size() <= now.data() + now.size()) {
+            LineRef& r = refs_[i];
+            r.offset += static_cast<std::uint32_t>(sText.data() - now.data());
+            r.length = static_cast<std::uint32_t>(sText.size()) | (r.length & kSelected);
+            return;
+        }
+        std::string copy(sText); // sText may be a piece of a line that expand() keeps, but be safe
+        expand();
+        List(i, copy);
+        return;
+    }
     Item& it = items_[i];
     if (!(it.entry & kLineMask) && sText.size() <= it.length && it.text) {
         // Every item owns its bytes exclusively, so a shorter text can overwrite
@@ -116,18 +153,20 @@ void clsListEmu::List(std::int32_t i, std::string_view sText) {
 }
 
 std::int32_t clsListEmu::Find(std::string_view sFind) const {
-    for (std::size_t i = 0; i < items_.size(); ++i) {
+    for (std::size_t i = 0; i < static_cast<std::size_t>(ListCount()); ++i) {
         if (ListView(static_cast<std::int32_t>(i)) == sFind) return static_cast<std::int32_t>(i);
     }
     return -1;
 }
 
 void clsListEmu::RemoveItem(std::int32_t i) {
+    expand();
     items_.erase(static_cast<std::size_t>(i));
     if (static_cast<std::size_t>(i) < sortKeys_.size()) sortKeys_.erase(static_cast<std::size_t>(i));
 }
 
 void clsListEmu::AddItem(std::string_view txtItem) {
+    expand();
     Item it;
     it.text = store(txtItem);
     it.length = static_cast<std::uint32_t>(txtItem.size());
@@ -136,6 +175,18 @@ void clsListEmu::AddItem(std::string_view txtItem) {
 }
 
 void clsListEmu::AddItemRef(const char* text, std::uint32_t length) {
+    if (items_.empty() && !adopted_.empty() && length < kSelected) {
+        const ByteBlock& block = adopted_.back();
+        const char* base = block.data();
+        if (block.size() <= 0xFFFFFFFFu && text >= base && text + length <= base + block.size()) {
+            if (segments_.empty() || segments_.back().base != base)
+                segments_.push_back(Segment{refs_.size(), base, block.size()});
+            refs_.push_back(LineRef{static_cast<std::uint32_t>(text - base), length});
+            bumpCapacity();
+            return;
+        }
+    }
+    expand();
     items_.push_back(Item{text, length, 0});
     bumpCapacity();
 }
@@ -147,6 +198,8 @@ const char* clsListEmu::AdoptBlock(ByteBlock block) {
 
 void clsListEmu::Clear() {
     items_.clear();
+    refs_.clear();
+    segments_.clear();
     sortKeys_.clear();
     blocks_.clear();
     adopted_.clear();
@@ -157,6 +210,7 @@ void clsListEmu::Clear() {
 
 void clsListEmu::ShellSortWith(const std::function<int(std::string_view, std::string_view)>& compare,
                                bool descending) {
+    expand();
     const std::int64_t count = static_cast<std::int64_t>(items_.size());
     if (count < 2) return;
     std::int64_t gap = 1;

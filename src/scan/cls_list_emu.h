@@ -9,6 +9,11 @@
 // stored as text: an entry item keeps the line number and borrows its key from
 // the line it was cut from, and its text is put together when it is read. The
 // duplicate list of a large file would otherwise cost more than the file.
+//
+// Lines loaded in bulk (AdoptBlock, then AddItemRef for pieces of that block)
+// are kept in a compact form, an offset and a length of four bytes each;
+// the first change that the compact form cannot hold (adding a text, sorting,
+// removing an item) turns the list into the general form.
 
 #include "scan/byte_block.h"
 #include "scan/pod_vector.h"
@@ -32,9 +37,12 @@ public:
     clsListEmu(const clsListEmu&) = delete;
     clsListEmu& operator=(const clsListEmu&) = delete;
 
-    bool Selected(std::int32_t lngItemNumber) const { return (items_[lngItemNumber].entry & kSelected) != 0; }
+    bool Selected(std::int32_t lngItemNumber) const {
+        if (compact()) return (refs_[lngItemNumber].length & kSelected) != 0;
+        return (items_[lngItemNumber].entry & kSelected) != 0;
+    }
     void Selected(std::int32_t lngItemNumber, bool bSelected) {
-        std::uint32_t& e = items_[lngItemNumber].entry;
+        std::uint32_t& e = compact() ? refs_[lngItemNumber].length : items_[lngItemNumber].entry;
         e = bSelected ? (e | kSelected) : (e & ~kSelected);
     }
 
@@ -42,6 +50,10 @@ public:
     // The item's text without a copy; valid until the item is changed or the
     // list cleared, and for an entry item until three more entry texts are read.
     std::string_view ListView(std::int32_t lngItemNumber) const {
+        if (compact()) {
+            const LineRef& r = refs_[lngItemNumber];
+            return {segmentBase(lngItemNumber) + r.offset, r.length & ~kSelected};
+        }
         const Item& it = items_[lngItemNumber];
         if (it.entry & kLineMask) return composeEntry(lngItemNumber);
         return {it.text, it.length};
@@ -50,7 +62,9 @@ public:
 
     // Index of the first item whose text equals sFind byte for byte, or -1.
     std::int32_t Find(std::string_view sFind) const;
-    std::int32_t ListCount() const { return static_cast<std::int32_t>(items_.size()); }
+    std::int32_t ListCount() const {
+        return static_cast<std::int32_t>(compact() ? refs_.size() : items_.size());
+    }
     void RemoveItem(std::int32_t lngItemNumber);
     void AddItem(std::string_view txtItem);
     void Clear();
@@ -84,6 +98,7 @@ public:
     void AddBlankItems(std::size_t count);
     // The line number of an entry item, or 0 for an item stored as text.
     std::int32_t EntryLineNumber(std::int32_t lngItemNumber) const {
+        if (compact()) return 0;
         return static_cast<std::int32_t>(items_[lngItemNumber].entry & kLineMask);
     }
     // The sort key in front of an entry item's text, or -1.
@@ -99,17 +114,24 @@ public:
     // Copies every borrowed key into the list's own blocks (equal neighbouring
     // keys share one copy), so that the lines they came from may go.
     void OwnTexts();
-    void Reserve(std::size_t count) { items_.reserve(count); }
+    // On an empty list it reserves the compact form, which bulk loading fills.
+    void Reserve(std::size_t count) {
+        if (compact() || items_.empty()) refs_.reserve(count);
+        else items_.reserve(count);
+    }
     // Asks for an item's record ahead of a ListView of it.
     void PrefetchItem(std::int32_t lngItemNumber) const {
 #if defined(__GNUC__)
-        __builtin_prefetch(&items_[lngItemNumber]);
+        if (compact()) __builtin_prefetch(&refs_[lngItemNumber]);
+        else __builtin_prefetch(&items_[lngItemNumber]);
 #else
         (void)lngItemNumber;
 #endif
     }
     // The item storage reserved so far, so a loader can have its pages faulted in ahead.
     std::pair<char*, std::size_t> ItemStorage() {
+        if (items_.empty() && refs_.capacityBytes() > 0)
+            return {reinterpret_cast<char*>(refs_.data()), refs_.capacityBytes()};
         return {reinterpret_cast<char*>(items_.data()), items_.capacityBytes()};
     }
 
@@ -121,14 +143,34 @@ private:
         std::uint32_t length = 0;
         std::uint32_t entry = 0; // kSelected | line number of an entry item (0: plain text)
     };
+    // A bulk-loaded line: its place in the block of its segment.
+    struct LineRef {
+        std::uint32_t offset;
+        std::uint32_t length; // kSelected: the flag
+    };
+    struct Segment {
+        std::size_t firstItem;
+        const char* base;
+        std::size_t size;
+    };
+    bool compact() const noexcept { return !refs_.empty(); }
+    const char* segmentBase(std::int32_t index) const {
+        if (segments_.size() == 1) return segments_.front().base;
+        return segmentOf(static_cast<std::size_t>(index)).base;
+    }
+    const Segment& segmentOf(std::size_t index) const;
+    // Turns the compact form into the general one.
+    void expand();
     const char* store(std::string_view text);
     std::string_view composeEntry(std::int32_t index) const;
     void setSortKey(std::size_t index, std::int32_t sortKey);
     void bumpCapacity() {
-        if (capacity_ < static_cast<std::int64_t>(items_.size())) capacity_ += 100;
+        if (capacity_ < ListCount()) capacity_ += 100;
     }
 
     PodVector<Item> items_;
+    PodVector<LineRef> refs_;       // the compact form; items_ is empty while it is used
+    std::vector<Segment> segments_; // of refs_, in item order
     PodVector<std::int32_t> sortKeys_; // parallel to items_ while any entry has one, -1 elsewhere
     std::vector<ByteBlock> blocks_;  // arena blocks, the last one is being filled
     std::vector<ByteBlock> adopted_; // whole blocks handed over by AdoptBlock
