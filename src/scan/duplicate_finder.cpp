@@ -270,19 +270,28 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     std::string candidateUpper;
     static const FastUpper upper;
 
-    // Open addressing over (hash tag, group + 1); the size is fixed by N, so
-    // the table never grows.
-    const std::size_t slots = std::bit_ceil(static_cast<std::size_t>(std::max<std::int64_t>(16, N + N / 2)));
-    const std::size_t mask = slots - 1;
-    HugeArray<std::uint64_t> table(slots);
+    // Open addressing over four-byte slots: group + 1 in the low bits, as many
+    // bits of the hash above it as the line count leaves free, so that most
+    // probes of a foreign slot end without looking at its group. The size is
+    // fixed by N (a quarter more slots than lines, so it is never more than
+    // four-fifths full and never grows).
+    const std::size_t slots = static_cast<std::size_t>(std::max<std::int64_t>(16, N + N / 4));
+    const int indexBits = std::bit_width(static_cast<std::uint64_t>(N) + 1);
+    const std::uint32_t indexMask = indexBits >= 32 ? 0xFFFFFFFFu : (1u << indexBits) - 1;
+    HugeArray<std::uint32_t> table(slots);
+    // The home slot takes the low half of the hash, the tag the high half.
+    auto home = [&](std::uint64_t hash) {
+        return static_cast<std::size_t>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(hash)) * slots) >> 32);
+    };
+    auto tagOf = [&](std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32) & ~indexMask; };
+    auto groupOf = [&](std::uint32_t slot) -> Group& { return groups[(slot & indexMask) - 1]; };
 
-    // Lines go through in batches: their keys and hashes first, with the table
-    // slots fetched ahead, then one by one into the table.
-    // Lines go through a four-stage pipeline, one batch per stage: keys and
+    // Lines go through a five-stage pipeline, one batch per stage: keys and
     // hashes (fetching the table slot), a look at the slot (fetching the group
-    // it names), a look at the group (fetching its first line's key), then the
-    // real lookup. Every line thus finds its memory already on the way; only
-    // the last stage changes anything.
+    // it names), a look at the group (fetching its first line's record), a
+    // look at that record (fetching the line), then the real lookup. Every
+    // line thus finds its memory already on the way; only the last stage
+    // changes anything.
     constexpr int kBatch = 16;
     constexpr int kRing = 5 * kBatch;
     struct Pending {
@@ -326,7 +335,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                     p.hash = hashFolded(p.form, high);
                 }
             }
-            __builtin_prefetch(&table[p.hash & mask]);
+            __builtin_prefetch(&table[home(p.hash)]);
         }
     };
     auto peek = [&](std::int64_t batch) {
@@ -335,11 +344,8 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         for (int b = 0; b < count; ++b) {
             const Pending& p = ring[(base + b) % kRing];
             if (p.state != 0) continue;
-            const std::uint64_t slot = table[p.hash & mask];
-            if (slot != 0) {
-                const Group& cand = groups[static_cast<std::uint32_t>(slot) - 1];
-                __builtin_prefetch(&cand);
-            }
+            const std::uint32_t slot = table[home(p.hash)];
+            if (slot != 0) __builtin_prefetch(&groupOf(slot));
         }
     };
     auto peekGroup = [&](std::int64_t batch) {
@@ -348,9 +354,9 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         for (int b = 0; b < count; ++b) {
             const Pending& p = ring[(base + b) % kRing];
             if (p.state != 0) continue;
-            const std::uint64_t slot = table[p.hash & mask];
-            if (slot != 0 && (slot >> 32) == (p.hash >> 32))
-                lines.PrefetchItem(static_cast<std::int32_t>(groups[static_cast<std::uint32_t>(slot) - 1].firstLine));
+            const std::uint32_t slot = table[home(p.hash)];
+            if (slot != 0 && (slot & ~indexMask) == tagOf(p.hash))
+                lines.PrefetchItem(static_cast<std::int32_t>(groupOf(slot).firstLine));
         }
     };
     auto peekLine = [&](std::int64_t batch) {
@@ -359,11 +365,9 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         for (int b = 0; b < count; ++b) {
             const Pending& p = ring[(base + b) % kRing];
             if (p.state != 0) continue;
-            const std::uint64_t slot = table[p.hash & mask];
-            if (slot != 0 && (slot >> 32) == (p.hash >> 32))
-                __builtin_prefetch(
-                    lines.ListView(static_cast<std::int32_t>(groups[static_cast<std::uint32_t>(slot) - 1].firstLine))
-                        .data());
+            const std::uint32_t slot = table[home(p.hash)];
+            if (slot != 0 && (slot & ~indexMask) == tagOf(p.hash))
+                __builtin_prefetch(lines.ListView(static_cast<std::int32_t>(groupOf(slot).firstLine)).data());
         }
     };
     auto settle = [&](std::int64_t batch) {
@@ -378,14 +382,14 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                 lineGroup[i] = kEmptyKey;
                 if (reportEmpty) scan.sEmptyLines.push_back(static_cast<std::int32_t>(i));
             } else {
-                const std::uint64_t tag = (p.hash >> 32) << 32;
-                std::size_t s = p.hash & mask;
+                const std::uint32_t tag = tagOf(p.hash);
+                std::size_t s = home(p.hash);
                 std::int32_t g = -1;
-                for (;; s = (s + 1) & mask) {
-                    const std::uint64_t slot = table[s];
+                for (;; s = s + 1 == slots ? 0 : s + 1) {
+                    const std::uint32_t slot = table[s];
                     if (slot == 0) break;
-                    if ((slot & 0xFFFFFFFF00000000ull) != tag) continue;
-                    const Group& cand = groups[static_cast<std::uint32_t>(slot) - 1];
+                    if ((slot & ~indexMask) != tag) continue;
+                    const Group& cand = groupOf(slot);
                     std::string_view candForm =
                         filters.PreprocessView(lines.ListView(static_cast<std::int32_t>(cand.firstLine)), true);
                     if (!exact && (codec == Codec::Windows1252 || anyHighByte(candForm))) {
@@ -396,7 +400,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                     const bool same = exact ? std::memcmp(candForm.data(), p.form.data(), p.form.size()) == 0
                                             : equalFolded(candForm.data(), p.form.data(), p.form.size());
                     if (same) {
-                        g = static_cast<std::int32_t>(static_cast<std::uint32_t>(slot) - 1);
+                        g = static_cast<std::int32_t>((slot & indexMask) - 1);
                         break;
                     }
                 }
