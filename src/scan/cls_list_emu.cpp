@@ -53,10 +53,22 @@ std::string_view clsListEmu::composeEntry(std::int32_t index) const {
     return out;
 }
 
-void clsListEmu::setSortKey(std::size_t index, std::int32_t sortKey) {
-    if (sortKey < 0 && index >= sortKeys_.size()) return;
-    while (sortKeys_.size() <= index) sortKeys_.push_back(-1);
-    sortKeys_[index] = sortKey;
+std::int32_t clsListEmu::EntrySortKey(std::int32_t i) const {
+    if (sortStarts_.empty() || i < sortFrom_ || i < sortStarts_[0] || EntryLineNumber(i) == 0) return -1;
+    const std::int32_t* begin = sortStarts_.data();
+    const std::int32_t* end = begin + sortStarts_.size();
+    const std::int32_t start = *(std::upper_bound(begin, end, i) - 1);
+    return EntryLineNumber(start) - 1;
+}
+
+void clsListEmu::freezeSortKeys() {
+    if (sortStarts_.empty()) return;
+    // From the end, so that a group's first entry, which names the key of
+    // the whole group, is the last of its group to change.
+    for (std::int32_t i = ListCount() - 1; i >= 0; --i)
+        if (EntrySortKey(i) >= 0) List(i, ListView(i));
+    sortStarts_.clear();
+    sortFrom_ = 0;
 }
 
 const clsListEmu::Segment& clsListEmu::segmentOf(std::size_t index) const {
@@ -79,10 +91,9 @@ void clsListEmu::expand() {
     segments_.clear();
 }
 
-void clsListEmu::AddEntryRef(const char* key, std::uint32_t length, std::int32_t lineNumber, std::int32_t sortKey) {
+void clsListEmu::AddEntryRef(const char* key, std::uint32_t length, std::int32_t lineNumber) {
     expand();
     items_.push_back(Item{key, length, static_cast<std::uint32_t>(lineNumber) & kLineMask});
-    setSortKey(items_.size() - 1, sortKey);
     bumpCapacity();
 }
 
@@ -95,13 +106,11 @@ void clsListEmu::AddBlankItems(std::size_t count) {
     }
 }
 
-void clsListEmu::SetEntryRef(std::int32_t i, const char* key, std::uint32_t length, std::int32_t lineNumber,
-                             std::int32_t sortKey) {
+void clsListEmu::SetEntryRef(std::int32_t i, const char* key, std::uint32_t length, std::int32_t lineNumber) {
     Item& it = items_[i];
     it.text = key;
     it.length = length;
     it.entry = (it.entry & kSelected) | (static_cast<std::uint32_t>(lineNumber) & kLineMask);
-    setSortKey(static_cast<std::size_t>(i), sortKey);
 }
 
 void clsListEmu::OwnTexts() {
@@ -149,7 +158,6 @@ void clsListEmu::List(std::int32_t i, std::string_view sText) {
     it.text = store(copy);
     it.length = static_cast<std::uint32_t>(copy.size());
     it.entry &= kSelected;
-    setSortKey(static_cast<std::size_t>(i), -1);
 }
 
 std::int32_t clsListEmu::Find(std::string_view sFind) const {
@@ -161,8 +169,8 @@ std::int32_t clsListEmu::Find(std::string_view sFind) const {
 
 void clsListEmu::RemoveItem(std::int32_t i) {
     expand();
+    freezeSortKeys();
     items_.erase(static_cast<std::size_t>(i));
-    if (static_cast<std::size_t>(i) < sortKeys_.size()) sortKeys_.erase(static_cast<std::size_t>(i));
 }
 
 void clsListEmu::AddItem(std::string_view txtItem) {
@@ -200,7 +208,8 @@ void clsListEmu::Clear() {
     items_.clear();
     refs_.clear();
     segments_.clear();
-    sortKeys_.clear();
+    sortStarts_.clear();
+    sortFrom_ = 0;
     blocks_.clear();
     adopted_.clear();
     arenaPos_ = nullptr;
@@ -217,19 +226,16 @@ void clsListEmu::ShellSortWith(const std::function<int(std::string_view, std::st
     while (gap * 3 + 1 <= count) gap = gap * 3 + 1;
     // Only the texts move (for an entry item its line number is part of its
     // text); the flags stay where they are.
-    if (!sortKeys_.empty())
-        while (sortKeys_.size() < items_.size()) sortKeys_.push_back(-1);
-    auto moveText = [&](std::int64_t to, const Item& from, std::int32_t fromKey) {
+    freezeSortKeys();
+    auto moveText = [&](std::int64_t to, const Item& from) {
         Item& t = items_[to];
         t.text = from.text;
         t.length = from.length;
         t.entry = (t.entry & kSelected) | (from.entry & kLineMask);
-        if (!sortKeys_.empty()) sortKeys_[to] = fromKey;
     };
     for (; gap >= 1; gap /= 3) {
         for (std::int64_t start = gap + 1; start <= count; ++start) {
             const Item t = items_[start - 1];
-            const std::int32_t tKey = EntrySortKey(static_cast<std::int32_t>(start - 1));
             std::string held; // an entry's text is put together in a buffer that the next read reuses
             std::string_view tv(t.text, t.length);
             if (t.entry & kLineMask) tv = held = ListView(static_cast<std::int32_t>(start - 1));
@@ -238,10 +244,10 @@ void clsListEmu::ShellSortWith(const std::function<int(std::string_view, std::st
                 const int c = compare(ListView(static_cast<std::int32_t>(p - gap - 1)), tv);
                 const bool move = descending ? (c <= 0) : (c > 0);
                 if (!move) break;
-                moveText(p - 1, items_[p - gap - 1], EntrySortKey(static_cast<std::int32_t>(p - gap - 1)));
+                moveText(p - 1, items_[p - gap - 1]);
                 p -= gap;
             }
-            moveText(p - 1, t, tKey);
+            moveText(p - 1, t);
         }
     }
 }

@@ -18,6 +18,7 @@
 #include "scan/byte_block.h"
 #include "scan/pod_vector.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -89,27 +90,29 @@ public:
     // with the key's bytes borrowed (they must outlive the item, or be taken
     // over with OwnTexts()). The width applies to every entry item of the list.
     void SetEntryWidth(std::int32_t width) { entryWidth_ = width; }
-    // A sortKey >= 0 puts it, padded to the width, in front of the entry's
-    // text (the scan's sortable form) until DropEntrySortKeys().
-    void AddEntryRef(const char* key, std::uint32_t length, std::int32_t lineNumber, std::int32_t sortKey = -1);
+    void AddEntryRef(const char* key, std::uint32_t length, std::int32_t lineNumber);
     // The same into an item that AddBlankItems() made.
-    void SetEntryRef(std::int32_t lngItemNumber, const char* key, std::uint32_t length, std::int32_t lineNumber,
-                     std::int32_t sortKey = -1);
+    void SetEntryRef(std::int32_t lngItemNumber, const char* key, std::uint32_t length, std::int32_t lineNumber);
     void AddBlankItems(std::size_t count);
     // The line number of an entry item, or 0 for an item stored as text.
     std::int32_t EntryLineNumber(std::int32_t lngItemNumber) const {
         if (compact()) return 0;
         return static_cast<std::int32_t>(items_[lngItemNumber].entry & kLineMask);
     }
-    // The sort key in front of an entry item's text, or -1.
-    std::int32_t EntrySortKey(std::int32_t lngItemNumber) const {
-        return static_cast<std::size_t>(lngItemNumber) < sortKeys_.size() ? sortKeys_[lngItemNumber] : -1;
-    }
+    // The scan's sortable form: the entry items from lngItemNumber up to the
+    // next mark carry the first one's line index (its line number - 1),
+    // padded to the width, in front of their text. Marks go in ascending order.
+    void MarkEntrySortGroup(std::int32_t lngItemNumber) { sortStarts_.push_back(lngItemNumber); }
+    // The number in front of an entry's text, or -1.
+    std::int32_t EntrySortKey(std::int32_t lngItemNumber) const;
     // Entries [0, upTo) lose their sort keys; all of them without an argument.
     void DropEntrySortKeys(std::int32_t upTo = -1) {
-        if (upTo < 0 || static_cast<std::size_t>(upTo) >= sortKeys_.size()) sortKeys_.clear();
-        else
-            for (std::int32_t i = 0; i < upTo; ++i) sortKeys_[static_cast<std::size_t>(i)] = -1;
+        if (upTo < 0) {
+            sortStarts_.clear();
+            sortFrom_ = 0;
+        } else {
+            sortFrom_ = std::max(sortFrom_, upTo);
+        }
     }
     // Copies every borrowed key into the list's own blocks (equal neighbouring
     // keys share one copy), so that the lines they came from may go.
@@ -163,7 +166,8 @@ private:
     void expand();
     const char* store(std::string_view text);
     std::string_view composeEntry(std::int32_t index) const;
-    void setSortKey(std::size_t index, std::int32_t sortKey);
+    // Turns entries with a sort key into texts, before items move.
+    void freezeSortKeys();
     void bumpCapacity() {
         if (capacity_ < ListCount()) capacity_ += 100;
     }
@@ -171,7 +175,8 @@ private:
     PodVector<Item> items_;
     PodVector<LineRef> refs_;       // the compact form; items_ is empty while it is used
     std::vector<Segment> segments_; // of refs_, in item order
-    PodVector<std::int32_t> sortKeys_; // parallel to items_ while any entry has one, -1 elsewhere
+    PodVector<std::int32_t> sortStarts_; // see MarkEntrySortGroup
+    std::int32_t sortFrom_ = 0;          // entries before it have no sort key
     std::vector<ByteBlock> blocks_;  // arena blocks, the last one is being filled
     std::vector<ByteBlock> adopted_; // whole blocks handed over by AdoptBlock
     char* arenaPos_ = nullptr;

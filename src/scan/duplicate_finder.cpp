@@ -197,12 +197,11 @@ private:
     char32_t table_[kTable];
 };
 
-// A key's group. Its key is cut again from its first line when a probe needs
-// it: that happens only on a hash match, and a group of eight bytes keeps the
-// scan's tables small.
+// A key's group is known by its first line: the key is cut again from that
+// line when a probe needs it, which happens only on a hash match, and four
+// bytes a group keep the scan's tables small. Groups are counted afterwards.
 struct Group {
     std::uint32_t firstLine;
-    std::uint32_t count; // after the scan: where the group's next entry goes
 };
 
 bool anyHighByte(std::string_view s) {
@@ -406,10 +405,9 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                 }
                 if (g < 0) {
                     g = static_cast<std::int32_t>(groups.size());
-                    groups.push_back(Group{static_cast<std::uint32_t>(i), 0});
+                    groups.push_back(Group{static_cast<std::uint32_t>(i)});
                     table[s] = tag | static_cast<std::uint32_t>(g + 1);
                 }
-                ++groups[g].count;
                 lineGroup[i] = g;
             }
             if (!progressStep(i)) return i;
@@ -458,39 +456,59 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     }
 
     // Place every member of a reported group: groups in the order of their
-    // first lines (the order they were created), members in line order. A
-    // group's count becomes the place of its next entry.
+    // first lines (the order they were created), members in line order. Each
+    // step frees what the next no longer needs, so that the scan's memory
+    // never adds up: the counts replace the groups, each line's group becomes
+    // its entry's place, and the entries come last.
+    const std::size_t groupCount = groups.size();
+    groups.clear();
     constexpr std::uint32_t kSingle = std::numeric_limits<std::uint32_t>::max();
     std::uint32_t total = 0;
     std::vector<std::uint32_t> sizes; // of the reported groups, in their order
-    for (std::size_t g = 0; g < groups.size(); ++g) {
-        const std::uint32_t c = groups[g].count;
-        if (c < 2) {
-            groups[g].count = kSingle;
-            continue;
+    {
+        HugeArray<std::uint32_t> place(groupCount);
+        for (std::int64_t i = 0; i < N; ++i)
+            if (lineGroup[i] >= 0) ++place[static_cast<std::size_t>(lineGroup[i])];
+        for (std::size_t g = 0; g < groupCount; ++g) {
+            const std::uint32_t c = place[g];
+            if (c < 2) {
+                place[g] = kSingle;
+                continue;
+            }
+            place[g] = total;
+            total += c;
+            sizes.push_back(c);
+            ++scan.lUniqueDups;
         }
-        groups[g].count = total;
-        total += c;
-        sizes.push_back(c);
-        ++scan.lUniqueDups;
+        for (std::int64_t i = 0; i < N; ++i) {
+            const std::int32_t g = lineGroup[i];
+            lineGroup[i] = g < 0 || place[static_cast<std::size_t>(g)] == kSingle
+                               ? -1
+                               : static_cast<std::int32_t>(place[static_cast<std::size_t>(g)]++);
+        }
     }
 
     // Members of a group lie anywhere in the file. Walking the lines in order
     // keeps every read of them sequential; each member's entry goes straight
     // to its place and borrows its key from the line, so no text is copied.
-    // Every entry carries its group's first line index in front, as the
-    // scan-time form has it.
     clsListEmu& dups = doc.lstDuplicates;
     dups.SetEntryWidth(scan.W);
     const std::int32_t base = dups.ListCount();
     dups.AddBlankItems(total);
     for (std::int64_t i = 0; i < N; ++i) {
-        const std::int32_t g = lineGroup[i];
-        if (g < 0 || groups[g].count == kSingle) continue;
+        const std::int32_t at = lineGroup[i];
+        if (at < 0) continue;
         const std::string_view key = keyOf(i);
-        dups.SetEntryRef(base + static_cast<std::int32_t>(groups[g].count++), key.data(),
-                         static_cast<std::uint32_t>(key.size()), static_cast<std::int32_t>(i + 1),
-                         static_cast<std::int32_t>(groups[g].firstLine));
+        dups.SetEntryRef(base + at, key.data(), static_cast<std::uint32_t>(key.size()),
+                         static_cast<std::int32_t>(i + 1));
+    }
+    lineGroup.release();
+    // Every entry carries its group's first line index in front, as the
+    // scan-time form has it.
+    std::int32_t start = base;
+    for (const std::uint32_t size : sizes) {
+        dups.MarkEntrySortGroup(start);
+        start += static_cast<std::int32_t>(size);
     }
     scan.groupSizes = std::move(sizes);
     return scan;
@@ -505,7 +523,10 @@ void AppendEmptyLineGroup(LoadedDocument& doc, DuplicateScan& scan) {
         return;
     }
     doc.lstDuplicates.SetEntryWidth(scan.W);
-    for (std::int32_t e : scan.sEmptyLines) doc.lstDuplicates.AddEntryRef(nullptr, 0, e + 1, e);
+    for (std::int32_t e : scan.sEmptyLines) {
+        doc.lstDuplicates.MarkEntrySortGroup(doc.lstDuplicates.ListCount());
+        doc.lstDuplicates.AddEntryRef(nullptr, 0, e + 1);
+    }
     scan.groupSizes.push_back(static_cast<std::uint32_t>(scan.sEmptyLines.size()));
 }
 

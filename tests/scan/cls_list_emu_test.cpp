@@ -174,13 +174,14 @@ TEST(ClsListEmu, EntryItemsPutTheirTextTogetherFromTheBorrowedKey) {
     clsListEmu lines = bulkLoaded({"alpha\nbeta\nalpha"});
     clsListEmu dups;
     dups.SetEntryWidth(2);
-    dups.AddEntryRef(lines.ListView(0).data(), 5, 1, 0);
-    dups.AddEntryRef(lines.ListView(2).data(), 5, 3, 0);
+    dups.MarkEntrySortGroup(0);
+    dups.AddEntryRef(lines.ListView(0).data(), 5, 1);
+    dups.AddEntryRef(lines.ListView(2).data(), 5, 3);
     dups.AddItem("plain text");
     EXPECT_EQ(texts(dups), (std::vector<std::string>{"00[01]   alpha", "00[03]   alpha", "plain text"}));
     EXPECT_EQ(dups.EntryLineNumber(1), 3);
     EXPECT_EQ(dups.EntryLineNumber(2), 0);
-    EXPECT_EQ(dups.EntrySortKey(0), 0);
+    EXPECT_EQ(dups.EntrySortKey(1), 0);
     EXPECT_EQ(dups.EntrySortKey(2), -1);
     // A caller may hold one entry's text while it reads the next.
     const std::string_view first = dups.ListView(0);
@@ -196,4 +197,28 @@ TEST(ClsListEmu, EntryItemsPutTheirTextTogetherFromTheBorrowedKey) {
     dups.List(0, "[01]   changed");
     EXPECT_EQ(dups.List(0), "[01]   changed");
     EXPECT_EQ(dups.EntryLineNumber(0), 0);
+}
+
+TEST(ClsListEmu, EntriesKeepTheirSortableTextWhenItemsMove) {
+    clsListEmu lines = bulkLoaded({"b\na\nb\na"});
+    clsListEmu dups;
+    dups.SetEntryWidth(1);
+    for (int group : {0, 1}) {
+        dups.MarkEntrySortGroup(dups.ListCount());
+        for (int line : {group + 1, group + 3}) dups.AddEntryRef(lines.ListView(line - 1).data(), 1, line);
+    }
+    EXPECT_EQ(texts(dups), (std::vector<std::string>{"0[1]   b", "0[3]   b", "1[2]   a", "1[4]   a"}));
+    dups.RemoveItem(0);
+    EXPECT_EQ(texts(dups), (std::vector<std::string>{"0[3]   b", "1[2]   a", "1[4]   a"}));
+    dups.ShellSortWith([](std::string_view a, std::string_view b) { return b.compare(a); }, false);
+    EXPECT_EQ(texts(dups), (std::vector<std::string>{"1[4]   a", "1[2]   a", "0[3]   b"}));
+
+    // The display drops the keys of the entries it has finished with.
+    clsListEmu shown;
+    shown.SetEntryWidth(1);
+    shown.MarkEntrySortGroup(0);
+    shown.AddEntryRef(lines.ListView(0).data(), 1, 1);
+    shown.AddEntryRef(lines.ListView(2).data(), 1, 3);
+    shown.DropEntrySortKeys(1);
+    EXPECT_EQ(texts(shown), (std::vector<std::string>{"[1]   b", "0[3]   b"}));
 }
