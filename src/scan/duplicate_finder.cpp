@@ -489,20 +489,27 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     }
 
     // Members of a group lie anywhere in the file. Walking the lines in order
-    // keeps every read of them sequential; each member's entry goes straight
-    // to its place and borrows its key from the line, so no text is copied.
+    // keeps every read of the group table sequential; it leaves each entry's
+    // line, and then the line table goes before the entries take its room.
+    // Each entry borrows its key from its line, so no text is copied.
+    HugeArray<std::int32_t> lineOf(total);
+    for (std::int64_t i = 0; i < N; ++i)
+        if (const std::int32_t at = lineGroup[i]; at >= 0) lineOf[static_cast<std::size_t>(at)] = static_cast<std::int32_t>(i);
+    lineGroup.release();
     clsListEmu& dups = doc.lstDuplicates;
     dups.SetEntryWidth(scan.W);
     const std::int32_t base = dups.ListCount();
     dups.AddBlankItems(total);
-    for (std::int64_t i = 0; i < N; ++i) {
-        const std::int32_t at = lineGroup[i];
-        if (at < 0) continue;
+    for (std::uint32_t j = 0; j < total; ++j) {
+        // The lines of one group are far apart: fetch their records and
+        // their texts ahead.
+        if (j + 32 < total) lines.PrefetchItem(lineOf[j + 32]);
+        if (j + 16 < total) __builtin_prefetch(lines.ListView(lineOf[j + 16]).data());
+        const std::int32_t i = lineOf[j];
         const std::string_view key = keyOf(i);
-        dups.SetEntryRef(base + at, key.data(), static_cast<std::uint32_t>(key.size()),
-                         static_cast<std::int32_t>(i + 1));
+        dups.SetEntryRef(base + static_cast<std::int32_t>(j), key.data(), static_cast<std::uint32_t>(key.size()), i + 1);
     }
-    lineGroup.release();
+    lineOf.release();
     // Every entry carries its group's first line index in front, as the
     // scan-time form has it.
     std::int32_t start = base;
