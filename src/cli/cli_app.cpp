@@ -391,7 +391,11 @@ void produceOutput(const Options& o, Session& s, std::ostream& out) {
     }
     if (o.list) {
         const clsListEmu& dups = s.doc.lstDuplicates;
-        for (std::int32_t i = 0; i < dups.ListCount(); ++i) w.line(dups.ListView(i));
+        const std::int32_t n = dups.ListCount();
+        for (std::int32_t i = 0; i < n; ++i) {
+            if (i + 16 < n) dups.PrefetchText(i + 16);
+            w.line(dups.ListView(i));
+        }
     }
     if (o.frequency) {
         FrequencyList freq;

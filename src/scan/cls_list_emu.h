@@ -122,6 +122,15 @@ public:
         if (compact() || items_.empty()) refs_.reserve(count);
         else items_.reserve(count);
     }
+    // Asks for an item's text ahead of a ListView of it: an entry's key may
+    // lie anywhere in the lines.
+    void PrefetchText(std::int32_t lngItemNumber) const {
+#if defined(__GNUC__)
+        if (!compact()) __builtin_prefetch(items_[lngItemNumber].text);
+#else
+        (void)lngItemNumber;
+#endif
+    }
     // Asks for an item's record ahead of a ListView of it.
     void PrefetchItem(std::int32_t lngItemNumber) const {
 #if defined(__GNUC__)
