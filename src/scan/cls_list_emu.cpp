@@ -141,7 +141,7 @@ void clsListEmu::List(std::int32_t i, std::string_view sText) {
             r.length = static_cast<std::uint32_t>(sText.size()) | (r.length & kSelected);
             return;
         }
-        std::string copy(sText); // sText may be a piece of a line that expand() keeps, but be safe
+        std::string copy(sText); // whatever sText points into, the copy outlives the change of form
         expand();
         List(i, copy);
         return;
@@ -202,6 +202,15 @@ void clsListEmu::AddItemRef(const char* text, std::uint32_t length) {
 const char* clsListEmu::AdoptBlock(ByteBlock block) {
     adopted_.push_back(std::move(block));
     return adopted_.back().data();
+}
+
+void clsListEmu::ReleaseItems() {
+    items_.clear();
+    refs_.clear();
+    segments_.clear();
+    sortStarts_.clear();
+    sortFrom_ = 0;
+    capacity_ = 0;
 }
 
 void clsListEmu::Clear() {

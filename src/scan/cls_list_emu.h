@@ -69,6 +69,9 @@ public:
     void RemoveItem(std::int32_t lngItemNumber);
     void AddItem(std::string_view txtItem);
     void Clear();
+    // Forgets every item but keeps the texts, for borrowers that still have
+    // to copy theirs (see OwnTexts).
+    void ReleaseItems();
 
     // Shell sort (gaps 1, 4, 13, ...) of the texts, case-insensitive by the
     // collation; only the texts move, the flags stay where they are.

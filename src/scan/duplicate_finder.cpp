@@ -172,7 +172,17 @@ public:
             return;
         }
         out.clear();
+        out.reserve(s.size() + 8);
         for (std::size_t i = 0; i < s.size();) {
+            // Runs of ASCII, eight bytes at a time.
+            while (i + 8 <= s.size()) {
+                const std::uint64_t w = load8(s.data() + i);
+                if (w & kHigh) break;
+                const std::uint64_t up = foldAscii(w);
+                out.append(reinterpret_cast<const char*>(&up), 8);
+                i += 8;
+            }
+            if (i >= s.size()) break;
             const auto c = static_cast<unsigned char>(s[i]);
             if (c < 0x80) {
                 out.push_back(static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c));
@@ -184,7 +194,7 @@ public:
             if (n == 1) {
                 out.push_back(static_cast<char>(c)); // a stray byte stays as it is
             } else {
-                const char32_t up = cp < kTable ? table_[cp] : static_cast<char32_t>(u_toupper(static_cast<UChar32>(cp)));
+                const char32_t up = cp < kTable ? table_[cp] : caseless(cp) ? cp : static_cast<char32_t>(u_toupper(static_cast<UChar32>(cp)));
                 if (up == cp) out.append(s.data() + i, n);
                 else appendUtf8(out, up);
             }
@@ -193,6 +203,8 @@ public:
     }
 
 private:
+    // Kana, the CJK ideographs, Yi, Vai and Hangul have no case: no need to ask.
+    static bool caseless(char32_t cp) { return (cp >= 0x3040 && cp < 0xA640) || (cp >= 0xAC00 && cp < 0xD800); }
     static constexpr char32_t kTable = 0x800;
     char32_t table_[kTable];
 };

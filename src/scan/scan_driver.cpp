@@ -332,10 +332,14 @@ bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
     port_.setButtonEnabled(CmdButton::Stop, false);
     port_.pumpEvents();
     if (doc_.bReducedMemory) {
-        // The entries keep their keys; the upper view keeps showing the lines it was given.
-        doc_.lstDuplicates.OwnTexts();
-        if (display) view_.keptLines = std::move(doc_.lstOriginal);
+        // The entries keep their keys; the upper view keeps showing the lines
+        // it was given. Without a view the line index goes before the keys
+        // are copied, and the text after.
+        clsListEmu lines = std::move(doc_.lstOriginal);
         doc_.lstOriginal = clsListEmu();
+        if (!display) lines.ReleaseItems();
+        doc_.lstDuplicates.OwnTexts();
+        if (display) view_.keptLines = std::move(lines);
     }
     std::int32_t S = 0;
     if (doc_.lstDuplicates.ListCount() > 1 || scan.sEmptyLines.size() > 1) {
