@@ -161,6 +161,8 @@ const std::vector<CliOption>& optionTable() {
          }},
         {"no-nbsp-conversion", "", "keep no-break spaces as they are",
          flag([](Options& o) { o.settings.bConvertNBSPToSpace = false; })},
+        {"preserve-memory", "", "drop the loaded lines once the scan is done (saving reads the files again)",
+         flag([](Options& o) { o.settings.preserveMemory = 1; })},
         // Selecting (repeatable, run in command-line order).
         {"select", "RULE",
          "all, none, invert, all-but-first, all-but-last, all-but-first=N or all-but-last=N",
@@ -390,7 +392,11 @@ void produceOutput(const Options& o, Session& s, std::ostream& out) {
     }
     if (o.list) {
         const clsListEmu& dups = s.doc.lstDuplicates;
-        for (std::int32_t i = 0; i < dups.ListCount(); ++i) w.line(dups.ListView(i));
+        const std::int32_t n = dups.ListCount();
+        for (std::int32_t i = 0; i < n; ++i) {
+            if (i + 16 < n) dups.PrefetchText(i + 16);
+            w.line(dups.ListView(i));
+        }
     }
     if (o.frequency) {
         FrequencyList freq;

@@ -156,6 +156,11 @@ void SelectionCommands::runListCommand(Rule rule, std::int32_t keepN) {
     };
 
     KeyWalker keys(doc_.bScanCaseSensitive, doc_.codec);
+    // An entry's key may lie anywhere in the loaded lines: ask for it ahead.
+    auto keyOf = [&](std::int32_t i, std::int32_t ahead) {
+        if (ahead >= 0 && ahead < n) list.PrefetchText(ahead);
+        return entryKey(list.ListView(i));
+    };
     switch (rule) {
     case Rule::All:
         for (std::int32_t i = 0; i < n; ++i) {
@@ -182,7 +187,7 @@ void SelectionCommands::runListCommand(Rule rule, std::int32_t keepN) {
     case Rule::AllButFirst:
         keys.reset({});
         for (std::int32_t i = 0; i < n; ++i) {
-            if (keys.differsAndAdvance(entryKey(list.ListView(i)))) {
+            if (keys.differsAndAdvance(keyOf(i, i + 16))) {
                 writeFlag(i, false);
             } else {
                 set(i);
@@ -194,7 +199,7 @@ void SelectionCommands::runListCommand(Rule rule, std::int32_t keepN) {
         keys.reset(entryKey(list.ListView(0)));
         for (std::int32_t i = 0; i < n; ++i) {
             set(i);
-            if (keys.differsAndAdvance(entryKey(list.ListView(i)))) {
+            if (keys.differsAndAdvance(keyOf(i, i + 16))) {
                 writeFlag(i - 1, false);
                 --doc_.lSelectedCount;
             }
@@ -210,7 +215,7 @@ void SelectionCommands::runListCommand(Rule rule, std::int32_t keepN) {
         keys.reset({});
         for (std::int32_t step = 0; step < n; ++step) {
             const std::int32_t i = forward ? step : n - 1 - step;
-            const bool newGroup = keys.differsAndAdvance(entryKey(list.ListView(i)));
+            const bool newGroup = keys.differsAndAdvance(keyOf(i, forward ? i + 16 : i - 16));
             if (newGroup || keep > 0) {
                 writeFlag(i, false);
                 keep = newGroup ? keepN - 1 : keep - 1;

@@ -341,7 +341,9 @@ bool SaveDriver::runSave(const std::string& target) {
         port_.setProgressValue(0);
         for (std::int32_t i = 0; i < n; ++i) {
             if (doc_.lstDuplicates.Selected(i)) {
-                const std::int64_t line = ReadDupEntry(doc_.lstDuplicates.ListView(i)).lineNumber;
+                // An entry the scan left as a line reference knows its number.
+                std::int64_t line = doc_.lstDuplicates.EntryLineNumber(i);
+                if (line == 0) line = ReadDupEntry(doc_.lstDuplicates.ListView(i)).lineNumber;
                 if (line >= 1 && line < static_cast<std::int64_t>(removal.size())) removal[line] = 1;
             }
             if (i > 0 && i % 50 == 0) {

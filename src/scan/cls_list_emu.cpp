@@ -28,9 +28,126 @@ const char* clsListEmu::store(std::string_view text) {
     return dst;
 }
 
-void clsListEmu::List(std::int32_t i, std::string_view sText) {
+namespace {
+void appendPadded(std::string& out, std::uint32_t x, std::int32_t width) {
+    char digits[16];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + x % 10);
+        x /= 10;
+    } while (x > 0);
+    for (int k = n; k < width; ++k) out.push_back('0');
+    while (n > 0) out.push_back(digits[--n]);
+}
+} // namespace
+
+std::string_view clsListEmu::composeEntry(std::int32_t index) const {
+    const Item& it = items_[index];
+    std::string& out = composed_[composedNext_++ & 3u];
+    out.clear();
+    if (const std::int32_t key = EntrySortKey(index); key >= 0) appendPadded(out, static_cast<std::uint32_t>(key), entryWidth_);
+    out.push_back('[');
+    appendPadded(out, it.entry & kLineMask, entryWidth_);
+    out.append("]   ");
+    out.append(it.text, it.length);
+    return out;
+}
+
+std::int32_t clsListEmu::EntrySortKey(std::int32_t i) const {
+    if (sortStarts_.empty() || i < sortFrom_ || i < sortStarts_[0] || EntryLineNumber(i) == 0) return -1;
+    const std::int32_t* begin = sortStarts_.data();
+    const std::int32_t* end = begin + sortStarts_.size();
+    const std::int32_t start = *(std::upper_bound(begin, end, i) - 1);
+    return EntryLineNumber(start) - 1;
+}
+
+void clsListEmu::freezeSortKeys() {
+    if (sortStarts_.empty()) return;
+    // From the end, so that a group's first entry, which names the key of
+    // the whole group, is the last of its group to change.
+    for (std::int32_t i = ListCount() - 1; i >= 0; --i)
+        if (EntrySortKey(i) >= 0) List(i, ListView(i));
+    sortStarts_.clear();
+    sortFrom_ = 0;
+}
+
+const clsListEmu::Segment& clsListEmu::segmentOf(std::size_t index) const {
+    auto it = std::upper_bound(segments_.begin(), segments_.end(), index,
+                               [](std::size_t i, const Segment& seg) { return i < seg.firstItem; });
+    return *(it - 1);
+}
+
+void clsListEmu::expand() {
+    if (!compact()) return;
+    PodVector<Item> items;
+    items.reserve(refs_.size());
+    for (std::size_t i = 0; i < refs_.size(); ++i) {
+        const LineRef& r = refs_[i];
+        items.push_back(Item{segmentBase(static_cast<std::int32_t>(i)) + r.offset, r.length & ~kSelected,
+                             r.length & kSelected});
+    }
+    items_ = std::move(items);
+    refs_.clear();
+    segments_.clear();
+}
+
+void clsListEmu::AddEntryRef(const char* key, std::uint32_t length, std::int32_t lineNumber) {
+    expand();
+    items_.push_back(Item{key, length, static_cast<std::uint32_t>(lineNumber) & kLineMask});
+    bumpCapacity();
+}
+
+void clsListEmu::AddBlankItems(std::size_t count) {
+    expand();
+    items_.reserve(items_.size() + count);
+    for (std::size_t i = 0; i < count; ++i) {
+        items_.push_back(Item{});
+        bumpCapacity();
+    }
+}
+
+void clsListEmu::SetEntryRef(std::int32_t i, const char* key, std::uint32_t length, std::int32_t lineNumber) {
     Item& it = items_[i];
-    if (sText.size() <= it.length && it.text) {
+    it.text = key;
+    it.length = length;
+    it.entry = (it.entry & kSelected) | (static_cast<std::uint32_t>(lineNumber) & kLineMask);
+}
+
+void clsListEmu::OwnTexts() {
+    if (compact()) return; // no entry items
+    const char* prevFrom = nullptr;
+    const char* prevTo = nullptr;
+    std::uint32_t prevLength = 0;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        Item& it = items_[i];
+        if (!(it.entry & kLineMask) || it.length == 0) continue;
+        if (prevTo && it.length == prevLength && std::memcmp(it.text, prevFrom, it.length) == 0) {
+            it.text = prevTo;
+            continue;
+        }
+        prevFrom = it.text;
+        prevLength = it.length;
+        it.text = prevTo = store(std::string_view(it.text, it.length));
+    }
+}
+
+void clsListEmu::List(std::int32_t i, std::string_view sText) {
+    if (compact()) {
+        // A piece of the line itself (a cut mark) stays in the compact form.
+        const std::string_view now = ListView(i);
+        if (sText.data() >= now.data() && sText.data() + sText.size() <= now.data() + now.size()) {
+            LineRef& r = refs_[i];
+            r.offset += static_cast<std::uint32_t>(sText.data() - now.data());
+            r.length = static_cast<std::uint32_t>(sText.size()) | (r.length & kSelected);
+            return;
+        }
+        std::string copy(sText); // whatever sText points into, the copy outlives the change of form
+        expand();
+        List(i, copy);
+        return;
+    }
+    Item& it = items_[i];
+    if (!(it.entry & kLineMask) && sText.size() <= it.length && it.text) {
         // Every item owns its bytes exclusively, so a shorter text can overwrite
         // them; memmove because the new text may be a piece of the old one.
         std::memmove(const_cast<char*>(it.text), sText.data(), sText.size());
@@ -40,20 +157,24 @@ void clsListEmu::List(std::int32_t i, std::string_view sText) {
     std::string copy(sText); // sText may point into an arena block that store() outgrows
     it.text = store(copy);
     it.length = static_cast<std::uint32_t>(copy.size());
+    it.entry &= kSelected;
 }
 
 std::int32_t clsListEmu::Find(std::string_view sFind) const {
-    for (std::size_t i = 0; i < items_.size(); ++i) {
-        const Item& it = items_[i];
-        if (it.length == sFind.size() && (it.length == 0 || std::memcmp(it.text, sFind.data(), it.length) == 0))
-            return static_cast<std::int32_t>(i);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(ListCount()); ++i) {
+        if (ListView(static_cast<std::int32_t>(i)) == sFind) return static_cast<std::int32_t>(i);
     }
     return -1;
 }
 
-void clsListEmu::RemoveItem(std::int32_t i) { items_.erase(static_cast<std::size_t>(i)); }
+void clsListEmu::RemoveItem(std::int32_t i) {
+    expand();
+    freezeSortKeys();
+    items_.erase(static_cast<std::size_t>(i));
+}
 
 void clsListEmu::AddItem(std::string_view txtItem) {
+    expand();
     Item it;
     it.text = store(txtItem);
     it.length = static_cast<std::uint32_t>(txtItem.size());
@@ -62,7 +183,19 @@ void clsListEmu::AddItem(std::string_view txtItem) {
 }
 
 void clsListEmu::AddItemRef(const char* text, std::uint32_t length) {
-    items_.push_back(Item{text, length, false});
+    if (items_.empty() && !adopted_.empty() && length < kSelected) {
+        const ByteBlock& block = adopted_.back();
+        const char* base = block.data();
+        if (block.size() <= 0xFFFFFFFFu && text >= base && text + length <= base + block.size()) {
+            if (segments_.empty() || segments_.back().base != base)
+                segments_.push_back(Segment{refs_.size(), base, block.size()});
+            refs_.push_back(LineRef{static_cast<std::uint32_t>(text - base), length});
+            bumpCapacity();
+            return;
+        }
+    }
+    expand();
+    items_.push_back(Item{text, length, 0});
     bumpCapacity();
 }
 
@@ -71,8 +204,21 @@ const char* clsListEmu::AdoptBlock(ByteBlock block) {
     return adopted_.back().data();
 }
 
+void clsListEmu::ReleaseItems() {
+    items_.clear();
+    refs_.clear();
+    segments_.clear();
+    sortStarts_.clear();
+    sortFrom_ = 0;
+    capacity_ = 0;
+}
+
 void clsListEmu::Clear() {
     items_.clear();
+    refs_.clear();
+    segments_.clear();
+    sortStarts_.clear();
+    sortFrom_ = 0;
     blocks_.clear();
     adopted_.clear();
     arenaPos_ = nullptr;
@@ -82,26 +228,35 @@ void clsListEmu::Clear() {
 
 void clsListEmu::ShellSortWith(const std::function<int(std::string_view, std::string_view)>& compare,
                                bool descending) {
+    expand();
     const std::int64_t count = static_cast<std::int64_t>(items_.size());
     if (count < 2) return;
     std::int64_t gap = 1;
     while (gap * 3 + 1 <= count) gap = gap * 3 + 1;
-    auto textAt = [&](std::int64_t p1) { return std::string_view(items_[p1 - 1].text, items_[p1 - 1].length); };
+    // Only the texts move (for an entry item its line number is part of its
+    // text); the flags stay where they are.
+    freezeSortKeys();
+    auto moveText = [&](std::int64_t to, const Item& from) {
+        Item& t = items_[to];
+        t.text = from.text;
+        t.length = from.length;
+        t.entry = (t.entry & kSelected) | (from.entry & kLineMask);
+    };
     for (; gap >= 1; gap /= 3) {
         for (std::int64_t start = gap + 1; start <= count; ++start) {
             const Item t = items_[start - 1];
-            const std::string_view tv(t.text, t.length);
+            std::string held; // an entry's text is put together in a buffer that the next read reuses
+            std::string_view tv(t.text, t.length);
+            if (t.entry & kLineMask) tv = held = ListView(static_cast<std::int32_t>(start - 1));
             std::int64_t p = start;
             while (p - gap >= 1) {
-                const int c = compare(textAt(p - gap), tv);
+                const int c = compare(ListView(static_cast<std::int32_t>(p - gap - 1)), tv);
                 const bool move = descending ? (c <= 0) : (c > 0);
                 if (!move) break;
-                items_[p - 1].text = items_[p - gap - 1].text;
-                items_[p - 1].length = items_[p - gap - 1].length;
+                moveText(p - 1, items_[p - gap - 1]);
                 p -= gap;
             }
-            items_[p - 1].text = t.text;
-            items_[p - 1].length = t.length;
+            moveText(p - 1, t);
         }
     }
 }

@@ -4,10 +4,21 @@
 // Texts live in large byte blocks owned by the list; an item is a pointer and a
 // length into them, so millions of lines cost a few bytes each beyond their text.
 // Indices are not range-checked: callers keep to 0 .. ListCount() - 1.
+//
+// A duplicate entry ("[" + padded line number + "]   " + key) need not be
+// stored as text: an entry item keeps the line number and borrows its key from
+// the line it was cut from, and its text is put together when it is read. The
+// duplicate list of a large file would otherwise cost more than the file.
+//
+// Lines loaded in bulk (AdoptBlock, then AddItemRef for pieces of that block)
+// are kept in a compact form, an offset and a length of four bytes each;
+// the first change that the compact form cannot hold (adding a text, sorting,
+// removing an item) turns the list into the general form.
 
 #include "scan/byte_block.h"
 #include "scan/pod_vector.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -27,23 +38,40 @@ public:
     clsListEmu(const clsListEmu&) = delete;
     clsListEmu& operator=(const clsListEmu&) = delete;
 
-    bool Selected(std::int32_t lngItemNumber) const { return items_[lngItemNumber].selected; }
-    void Selected(std::int32_t lngItemNumber, bool bSelected) { items_[lngItemNumber].selected = bSelected; }
+    bool Selected(std::int32_t lngItemNumber) const {
+        if (compact()) return (refs_[lngItemNumber].length & kSelected) != 0;
+        return (items_[lngItemNumber].entry & kSelected) != 0;
+    }
+    void Selected(std::int32_t lngItemNumber, bool bSelected) {
+        std::uint32_t& e = compact() ? refs_[lngItemNumber].length : items_[lngItemNumber].entry;
+        e = bSelected ? (e | kSelected) : (e & ~kSelected);
+    }
 
     std::string List(std::int32_t lngItemNumber) const { return std::string(ListView(lngItemNumber)); }
-    // The item's text without a copy; valid until the item is changed or the list cleared.
+    // The item's text without a copy; valid until the item is changed or the
+    // list cleared, and for an entry item until three more entry texts are read.
     std::string_view ListView(std::int32_t lngItemNumber) const {
+        if (compact()) {
+            const LineRef& r = refs_[lngItemNumber];
+            return {segmentBase(lngItemNumber) + r.offset, r.length & ~kSelected};
+        }
         const Item& it = items_[lngItemNumber];
+        if (it.entry & kLineMask) return composeEntry(lngItemNumber);
         return {it.text, it.length};
     }
     void List(std::int32_t lngItemNumber, std::string_view sText);
 
     // Index of the first item whose text equals sFind byte for byte, or -1.
     std::int32_t Find(std::string_view sFind) const;
-    std::int32_t ListCount() const { return static_cast<std::int32_t>(items_.size()); }
+    std::int32_t ListCount() const {
+        return static_cast<std::int32_t>(compact() ? refs_.size() : items_.size());
+    }
     void RemoveItem(std::int32_t lngItemNumber);
     void AddItem(std::string_view txtItem);
     void Clear();
+    // Forgets every item but keeps the texts, for borrowers that still have
+    // to copy theirs (see OwnTexts).
+    void ReleaseItems();
 
     // Shell sort (gaps 1, 4, 13, ...) of the texts, case-insensitive by the
     // collation; only the texts move, the flags stay where they are.
@@ -60,29 +88,117 @@ public:
     // point into it, without copying the text.
     const char* AdoptBlock(ByteBlock block);
     void AddItemRef(const char* text, std::uint32_t length);
-    void Reserve(std::size_t count) { items_.reserve(count); }
+
+    // Entry items: "[" + lineNumber padded to the entry width + "]   " + key,
+    // with the key's bytes borrowed (they must outlive the item, or be taken
+    // over with OwnTexts()). The width applies to every entry item of the list.
+    void SetEntryWidth(std::int32_t width) { entryWidth_ = width; }
+    void AddEntryRef(const char* key, std::uint32_t length, std::int32_t lineNumber);
+    // The same into an item that AddBlankItems() made.
+    void SetEntryRef(std::int32_t lngItemNumber, const char* key, std::uint32_t length, std::int32_t lineNumber);
+    void AddBlankItems(std::size_t count);
+    // The line number of an entry item, or 0 for an item stored as text.
+    std::int32_t EntryLineNumber(std::int32_t lngItemNumber) const {
+        if (compact()) return 0;
+        return static_cast<std::int32_t>(items_[lngItemNumber].entry & kLineMask);
+    }
+    // The scan's sortable form: the entry items from lngItemNumber up to the
+    // next mark carry the first one's line index (its line number - 1),
+    // padded to the width, in front of their text. Marks go in ascending order.
+    void MarkEntrySortGroup(std::int32_t lngItemNumber) { sortStarts_.push_back(lngItemNumber); }
+    // The number in front of an entry's text, or -1.
+    std::int32_t EntrySortKey(std::int32_t lngItemNumber) const;
+    // Entries [0, upTo) lose their sort keys; all of them without an argument.
+    void DropEntrySortKeys(std::int32_t upTo = -1) {
+        if (upTo < 0) {
+            sortStarts_.clear();
+            sortFrom_ = 0;
+        } else {
+            sortFrom_ = std::max(sortFrom_, upTo);
+        }
+    }
+    // Copies every borrowed key into the list's own blocks (equal neighbouring
+    // keys share one copy), so that the lines they came from may go.
+    void OwnTexts();
+    // On an empty list it reserves the compact form, which bulk loading fills.
+    void Reserve(std::size_t count) {
+        if (compact() || items_.empty()) refs_.reserve(count);
+        else items_.reserve(count);
+    }
+    // Asks for an item's text ahead of a ListView of it: an entry's key may
+    // lie anywhere in the lines.
+    void PrefetchText(std::int32_t lngItemNumber) const {
+#if defined(__GNUC__)
+        if (!compact()) __builtin_prefetch(items_[lngItemNumber].text);
+#else
+        (void)lngItemNumber;
+#endif
+    }
+    // Asks for an item's record ahead of a ListView of it.
+    void PrefetchItem(std::int32_t lngItemNumber) const {
+#if defined(__GNUC__)
+        if (compact()) __builtin_prefetch(&refs_[lngItemNumber]);
+        else __builtin_prefetch(&items_[lngItemNumber]);
+#else
+        (void)lngItemNumber;
+#endif
+    }
     // The item storage reserved so far, so a loader can have its pages faulted in ahead.
     std::pair<char*, std::size_t> ItemStorage() {
+        if (items_.empty() && refs_.capacityBytes() > 0)
+            return {reinterpret_cast<char*>(refs_.data()), refs_.capacityBytes()};
         return {reinterpret_cast<char*>(items_.data()), items_.capacityBytes()};
     }
 
 private:
+    static constexpr std::uint32_t kSelected = 0x80000000u;
+    static constexpr std::uint32_t kLineMask = 0x7FFFFFFFu;
     struct Item {
-        const char* text = nullptr;
+        const char* text = nullptr; // an entry item's key
         std::uint32_t length = 0;
-        bool selected = false;
+        std::uint32_t entry = 0; // kSelected | line number of an entry item (0: plain text)
     };
+    // A bulk-loaded line: its place in the block of its segment.
+    struct LineRef {
+        std::uint32_t offset;
+        std::uint32_t length; // kSelected: the flag
+    };
+    struct Segment {
+        std::size_t firstItem;
+        const char* base;
+        std::size_t size;
+    };
+    bool compact() const noexcept { return !refs_.empty(); }
+    const char* segmentBase(std::int32_t index) const {
+        if (segments_.size() == 1) return segments_.front().base;
+        return segmentOf(static_cast<std::size_t>(index)).base;
+    }
+    const Segment& segmentOf(std::size_t index) const;
+    // Turns the compact form into the general one.
+    void expand();
     const char* store(std::string_view text);
+    std::string_view composeEntry(std::int32_t index) const;
+    // Turns entries with a sort key into texts, before items move.
+    void freezeSortKeys();
     void bumpCapacity() {
-        if (capacity_ < static_cast<std::int64_t>(items_.size())) capacity_ += 100;
+        if (capacity_ < ListCount()) capacity_ += 100;
     }
 
     PodVector<Item> items_;
+    PodVector<LineRef> refs_;       // the compact form; items_ is empty while it is used
+    std::vector<Segment> segments_; // of refs_, in item order
+    PodVector<std::int32_t> sortStarts_; // see MarkEntrySortGroup
+    std::int32_t sortFrom_ = 0;          // entries before it have no sort key
     std::vector<ByteBlock> blocks_;  // arena blocks, the last one is being filled
     std::vector<ByteBlock> adopted_; // whole blocks handed over by AdoptBlock
     char* arenaPos_ = nullptr;
     std::size_t arenaLeft_ = 0;
     std::int32_t capacity_ = 0;
+    std::int32_t entryWidth_ = 1;
+    // Entry texts are put together here; a few in turn, so that a caller may
+    // hold one while it reads the next.
+    mutable std::string composed_[4];
+    mutable unsigned composedNext_ = 0;
 };
 
 } // namespace twinsift

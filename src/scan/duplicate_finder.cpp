@@ -172,7 +172,17 @@ public:
             return;
         }
         out.clear();
+        out.reserve(s.size() + 8);
         for (std::size_t i = 0; i < s.size();) {
+            // Runs of ASCII, eight bytes at a time.
+            while (i + 8 <= s.size()) {
+                const std::uint64_t w = load8(s.data() + i);
+                if (w & kHigh) break;
+                const std::uint64_t up = foldAscii(w);
+                out.append(reinterpret_cast<const char*>(&up), 8);
+                i += 8;
+            }
+            if (i >= s.size()) break;
             const auto c = static_cast<unsigned char>(s[i]);
             if (c < 0x80) {
                 out.push_back(static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c));
@@ -184,7 +194,7 @@ public:
             if (n == 1) {
                 out.push_back(static_cast<char>(c)); // a stray byte stays as it is
             } else {
-                const char32_t up = cp < kTable ? table_[cp] : static_cast<char32_t>(u_toupper(static_cast<UChar32>(cp)));
+                const char32_t up = cp < kTable ? table_[cp] : caseless(cp) ? cp : static_cast<char32_t>(u_toupper(static_cast<UChar32>(cp)));
                 if (up == cp) out.append(s.data() + i, n);
                 else appendUtf8(out, up);
             }
@@ -193,18 +203,27 @@ public:
     }
 
 private:
+    // Kana, the CJK ideographs, Yi, Vai and Hangul have no case: no need to ask.
+    static bool caseless(char32_t cp) { return (cp >= 0x3040 && cp < 0xA640) || (cp >= 0xAC00 && cp < 0xD800); }
     static constexpr char32_t kTable = 0x800;
     char32_t table_[kTable];
 };
 
-// A key's group. The key is the one of its first line, a piece of that line:
-// the lines outlive the scan, so no key is copied.
+// A key's group is known by its first line: the key is cut again from that
+// line when a probe needs it, which happens only on a hash match, and four
+// bytes a group keep the scan's tables small. Groups are counted afterwards.
 struct Group {
-    const char* key;
-    std::uint32_t length; // kFolded set: compare in the codec's upper case
-    std::uint32_t count;
+    std::uint32_t firstLine;
 };
-constexpr std::uint32_t kFolded = 0x80000000u;
+
+bool anyHighByte(std::string_view s) {
+    std::uint64_t acc = 0;
+    const char* p = s.data();
+    std::size_t n = s.size();
+    for (; n >= 8; p += 8, n -= 8) acc |= load8(p);
+    if (n) acc |= loadTail(p, n);
+    return (acc & kHigh) != 0;
+}
 
 // Writes the scan-time entries. pad() writes W digits.
 class EntryWriter {
@@ -262,21 +281,30 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     std::string candidateUpper;
     static const FastUpper upper;
 
-    // Open addressing over (hash tag, group + 1); the size is fixed by N, so
-    // the table never grows.
-    const std::size_t slots = std::bit_ceil(static_cast<std::size_t>(std::max<std::int64_t>(16, N + N / 2)));
-    const std::size_t mask = slots - 1;
-    HugeArray<std::uint64_t> table(slots);
+    // Open addressing over four-byte slots: group + 1 in the low bits, as many
+    // bits of the hash above it as the line count leaves free, so that most
+    // probes of a foreign slot end without looking at its group. The size is
+    // fixed by N (a quarter more slots than lines, so it is never more than
+    // four-fifths full and never grows).
+    const std::size_t slots = static_cast<std::size_t>(std::max<std::int64_t>(16, N + N / 4));
+    const int indexBits = std::bit_width(static_cast<std::uint64_t>(N) + 1);
+    const std::uint32_t indexMask = indexBits >= 32 ? 0xFFFFFFFFu : (1u << indexBits) - 1;
+    HugeArray<std::uint32_t> table(slots);
+    // The home slot takes the low half of the hash, the tag the high half.
+    auto home = [&](std::uint64_t hash) {
+        return static_cast<std::size_t>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(hash)) * slots) >> 32);
+    };
+    auto tagOf = [&](std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32) & ~indexMask; };
+    auto groupOf = [&](std::uint32_t slot) -> Group& { return groups[(slot & indexMask) - 1]; };
 
-    // Lines go through in batches: their keys and hashes first, with the table
-    // slots fetched ahead, then one by one into the table.
-    // Lines go through a four-stage pipeline, one batch per stage: keys and
+    // Lines go through a five-stage pipeline, one batch per stage: keys and
     // hashes (fetching the table slot), a look at the slot (fetching the group
-    // it names), a look at the group (fetching its first line's key), then the
-    // real lookup. Every line thus finds its memory already on the way; only
-    // the last stage changes anything.
+    // it names), a look at the group (fetching its first line's record), a
+    // look at that record (fetching the line), then the real lookup. Every
+    // line thus finds its memory already on the way; only the last stage
+    // changes anything.
     constexpr int kBatch = 16;
-    constexpr int kRing = 4 * kBatch;
+    constexpr int kRing = 5 * kBatch;
     struct Pending {
         std::string_view key;  // the key, a piece of the line
         std::string_view form; // the form it is compared in (may point into upperRing)
@@ -318,7 +346,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                     p.hash = hashFolded(p.form, high);
                 }
             }
-            __builtin_prefetch(&table[p.hash & mask]);
+            __builtin_prefetch(&table[home(p.hash)]);
         }
     };
     auto peek = [&](std::int64_t batch) {
@@ -327,11 +355,8 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         for (int b = 0; b < count; ++b) {
             const Pending& p = ring[(base + b) % kRing];
             if (p.state != 0) continue;
-            const std::uint64_t slot = table[p.hash & mask];
-            if (slot != 0) {
-                const Group& cand = groups[static_cast<std::uint32_t>(slot) - 1];
-                __builtin_prefetch(&cand);
-            }
+            const std::uint32_t slot = table[home(p.hash)];
+            if (slot != 0) __builtin_prefetch(&groupOf(slot));
         }
     };
     auto peekGroup = [&](std::int64_t batch) {
@@ -340,9 +365,20 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         for (int b = 0; b < count; ++b) {
             const Pending& p = ring[(base + b) % kRing];
             if (p.state != 0) continue;
-            const std::uint64_t slot = table[p.hash & mask];
-            if (slot != 0 && (slot >> 32) == (p.hash >> 32))
-                __builtin_prefetch(groups[static_cast<std::uint32_t>(slot) - 1].key);
+            const std::uint32_t slot = table[home(p.hash)];
+            if (slot != 0 && (slot & ~indexMask) == tagOf(p.hash))
+                lines.PrefetchItem(static_cast<std::int32_t>(groupOf(slot).firstLine));
+        }
+    };
+    auto peekLine = [&](std::int64_t batch) {
+        const std::int64_t base = batch * kBatch;
+        const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
+        for (int b = 0; b < count; ++b) {
+            const Pending& p = ring[(base + b) % kRing];
+            if (p.state != 0) continue;
+            const std::uint32_t slot = table[home(p.hash)];
+            if (slot != 0 && (slot & ~indexMask) == tagOf(p.hash))
+                __builtin_prefetch(lines.ListView(static_cast<std::int32_t>(groupOf(slot).firstLine)).data());
         }
     };
     auto settle = [&](std::int64_t batch) {
@@ -357,16 +393,17 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                 lineGroup[i] = kEmptyKey;
                 if (reportEmpty) scan.sEmptyLines.push_back(static_cast<std::int32_t>(i));
             } else {
-                const std::uint64_t tag = (p.hash >> 32) << 32;
-                std::size_t s = p.hash & mask;
+                const std::uint32_t tag = tagOf(p.hash);
+                std::size_t s = home(p.hash);
                 std::int32_t g = -1;
-                for (;; s = (s + 1) & mask) {
-                    const std::uint64_t slot = table[s];
+                for (;; s = s + 1 == slots ? 0 : s + 1) {
+                    const std::uint32_t slot = table[s];
                     if (slot == 0) break;
-                    if ((slot & 0xFFFFFFFF00000000ull) != tag) continue;
-                    const Group& cand = groups[static_cast<std::uint32_t>(slot) - 1];
-                    std::string_view candForm(cand.key, cand.length & ~kFolded);
-                    if (cand.length & kFolded) {
+                    if ((slot & ~indexMask) != tag) continue;
+                    const Group& cand = groupOf(slot);
+                    std::string_view candForm =
+                        filters.PreprocessView(lines.ListView(static_cast<std::int32_t>(cand.firstLine)), true);
+                    if (!exact && (codec == Codec::Windows1252 || anyHighByte(candForm))) {
                         upper(candForm, candidateUpper, codec);
                         candForm = candidateUpper;
                     }
@@ -374,18 +411,15 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                     const bool same = exact ? std::memcmp(candForm.data(), p.form.data(), p.form.size()) == 0
                                             : equalFolded(candForm.data(), p.form.data(), p.form.size());
                     if (same) {
-                        g = static_cast<std::int32_t>(static_cast<std::uint32_t>(slot) - 1);
+                        g = static_cast<std::int32_t>((slot & indexMask) - 1);
                         break;
                     }
                 }
                 if (g < 0) {
                     g = static_cast<std::int32_t>(groups.size());
-                    const bool folded = p.form.data() != p.key.data();
-                    groups.push_back(
-                        Group{p.key.data(), static_cast<std::uint32_t>(p.key.size()) | (folded ? kFolded : 0u), 0});
+                    groups.push_back(Group{static_cast<std::uint32_t>(i)});
                     table[s] = tag | static_cast<std::uint32_t>(g + 1);
                 }
-                ++groups[g].count;
                 lineGroup[i] = g;
             }
             if (!progressStep(i)) return i;
@@ -394,12 +428,13 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     };
 
     std::int64_t last = N - 1; // the last line handled
-    for (std::int64_t k = 0; k < batches + 3; ++k) {
+    for (std::int64_t k = 0; k < batches + 4; ++k) {
         if (k < batches) prepare(k);
         if (k >= 1 && k - 1 < batches) peek(k - 1);
         if (k >= 2 && k - 2 < batches) peekGroup(k - 2);
-        if (k >= 3) {
-            const std::int64_t stoppedAt = settle(k - 3);
+        if (k >= 3 && k - 3 < batches) peekLine(k - 3);
+        if (k >= 4) {
+            const std::int64_t stoppedAt = settle(k - 4);
             if (stoppedAt >= 0) {
                 scan.bStopped = true;
                 last = stoppedAt;
@@ -433,61 +468,85 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     }
 
     // Place every member of a reported group: groups in the order of their
-    // first lines (the order they were created), members in line order.
-    constexpr std::uint32_t kSingle = std::numeric_limits<std::uint32_t>::max();
-    std::vector<std::uint32_t> next(groups.size());
-    std::uint32_t total = 0;
-    for (std::size_t g = 0; g < groups.size(); ++g) {
-        if (groups[g].count < 2) {
-            next[g] = kSingle;
-            continue;
-        }
-        next[g] = total;
-        total += groups[g].count;
-        ++scan.lUniqueDups;
-    }
-    std::vector<std::uint32_t> sizes; // of the reported groups, in their order
-    sizes.reserve(static_cast<std::size_t>(scan.lUniqueDups));
-    for (std::size_t g = 0; g < groups.size(); ++g)
-        if (groups[g].count >= 2) sizes.push_back(groups[g].count);
+    // first lines (the order they were created), members in line order. Each
+    // step frees what the next no longer needs, so that the scan's memory
+    // never adds up: the counts replace the groups, each line's group becomes
+    // its entry's place, and the entries come last.
+    const std::size_t groupCount = groups.size();
     groups.clear();
-
-    // Members of a group lie anywhere in the file. Collecting them while the
-    // lines are walked in order keeps every read of the lines sequential; the
-    // entries are then written with their texts fetched ahead.
-    struct Member {
-        const char* text;
-        std::uint32_t length;
-        std::int32_t line;
-    };
-    HugeArray<Member> members(total);
-    for (std::int64_t i = 0; i < N; ++i) {
-        const std::int32_t g = lineGroup[i];
-        if (g < 0 || next[g] == kSingle) continue;
-        const std::string_view line = lines.ListView(static_cast<std::int32_t>(i));
-        members[next[g]++] = Member{line.data(), static_cast<std::uint32_t>(line.size()), static_cast<std::int32_t>(i)};
-    }
-    std::vector<std::uint32_t>().swap(next);
-    lineGroup.release();
-
-    doc.lstDuplicates.Reserve(total);
-    std::uint32_t j = 0;
-    for (const std::uint32_t size : sizes) {
-        const std::int32_t first = members[j].line;
-        for (const std::uint32_t end = j + size; j < end; ++j) {
-            if (j + 24 < total) __builtin_prefetch(members[j + 24].text);
-            const Member& m = members[j];
-            out.add(first, m.line, filters.PreprocessView(std::string_view(m.text, m.length), true));
+    constexpr std::uint32_t kSingle = std::numeric_limits<std::uint32_t>::max();
+    std::uint32_t total = 0;
+    std::vector<std::uint32_t> sizes; // of the reported groups, in their order
+    {
+        HugeArray<std::uint32_t> place(groupCount);
+        for (std::int64_t i = 0; i < N; ++i)
+            if (lineGroup[i] >= 0) ++place[static_cast<std::size_t>(lineGroup[i])];
+        for (std::size_t g = 0; g < groupCount; ++g) {
+            const std::uint32_t c = place[g];
+            if (c < 2) {
+                place[g] = kSingle;
+                continue;
+            }
+            place[g] = total;
+            total += c;
+            sizes.push_back(c);
+            ++scan.lUniqueDups;
+        }
+        for (std::int64_t i = 0; i < N; ++i) {
+            const std::int32_t g = lineGroup[i];
+            lineGroup[i] = g < 0 || place[static_cast<std::size_t>(g)] == kSingle
+                               ? -1
+                               : static_cast<std::int32_t>(place[static_cast<std::size_t>(g)]++);
         }
     }
+
+    // Members of a group lie anywhere in the file. Walking the lines in order
+    // keeps every read of the group table sequential; it leaves each entry's
+    // line, and then the line table goes before the entries take its room.
+    // Each entry borrows its key from its line, so no text is copied.
+    HugeArray<std::int32_t> lineOf(total);
+    for (std::int64_t i = 0; i < N; ++i)
+        if (const std::int32_t at = lineGroup[i]; at >= 0) lineOf[static_cast<std::size_t>(at)] = static_cast<std::int32_t>(i);
+    lineGroup.release();
+    clsListEmu& dups = doc.lstDuplicates;
+    dups.SetEntryWidth(scan.W);
+    const std::int32_t base = dups.ListCount();
+    dups.AddBlankItems(total);
+    for (std::uint32_t j = 0; j < total; ++j) {
+        // The lines of one group are far apart: fetch their records and
+        // their texts ahead.
+        if (j + 32 < total) lines.PrefetchItem(lineOf[j + 32]);
+        if (j + 16 < total) __builtin_prefetch(lines.ListView(lineOf[j + 16]).data());
+        const std::int32_t i = lineOf[j];
+        const std::string_view key = keyOf(i);
+        dups.SetEntryRef(base + static_cast<std::int32_t>(j), key.data(), static_cast<std::uint32_t>(key.size()), i + 1);
+    }
+    lineOf.release();
+    // Every entry carries its group's first line index in front, as the
+    // scan-time form has it.
+    std::int32_t start = base;
+    for (const std::uint32_t size : sizes) {
+        dups.MarkEntrySortGroup(start);
+        start += static_cast<std::int32_t>(size);
+    }
+    scan.groupSizes = std::move(sizes);
     return scan;
 }
 
 void AppendEmptyLineGroup(LoadedDocument& doc, DuplicateScan& scan) {
     if (scan.sEmptyLines.size() < 2) return;
     ++scan.lUniqueDups;
-    EntryWriter out(doc.lstDuplicates, scan.W);
-    for (std::int32_t e : scan.sEmptyLines) out.add(e, e, {});
+    if (scan.bStopped) {
+        EntryWriter out(doc.lstDuplicates, scan.W);
+        for (std::int32_t e : scan.sEmptyLines) out.add(e, e, {});
+        return;
+    }
+    doc.lstDuplicates.SetEntryWidth(scan.W);
+    for (std::int32_t e : scan.sEmptyLines) {
+        doc.lstDuplicates.MarkEntrySortGroup(doc.lstDuplicates.ListCount());
+        doc.lstDuplicates.AddEntryRef(nullptr, 0, e + 1);
+    }
+    scan.groupSizes.push_back(static_cast<std::uint32_t>(scan.sEmptyLines.size()));
 }
 
 } // namespace twinsift

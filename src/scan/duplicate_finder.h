@@ -23,6 +23,11 @@ struct DuplicateScan {
     std::int32_t lUniqueDups = 0;          // groups reported
     std::int32_t W = 1;                    // digits of the padded numbers
     bool bStopped = false;                 // the progress step ended the scan
+    // Entries per group in list order, when the scan ran to its end. Its
+    // entries are then items that borrow their keys from lstOriginal (see
+    // clsListEmu::AddEntryRef): call lstDuplicates.OwnTexts() before those
+    // lines go.
+    std::vector<std::uint32_t> groupSizes;
 };
 
 // Number of decimal digits of n (1 for 0).

@@ -313,9 +313,14 @@ bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
     port_.setButtonEnabled(CmdButton::Stop, false);
     port_.pumpEvents();
     if (doc_.bReducedMemory) {
-        // The upper view keeps showing the lines it was given.
-        if (display) view_.keptLines = std::move(doc_.lstOriginal);
+        // The entries keep their keys; the upper view keeps showing the lines
+        // it was given. Without a view the line index goes before the keys
+        // are copied, and the text after.
+        clsListEmu lines = std::move(doc_.lstOriginal);
         doc_.lstOriginal = clsListEmu();
+        if (!display) lines.ReleaseItems();
+        doc_.lstDuplicates.OwnTexts();
+        if (display) view_.keptLines = std::move(lines);
     }
     std::int32_t S = 0;
     if (doc_.lstDuplicates.ListCount() > 1 || scan.sEmptyLines.size() > 1) {
@@ -348,27 +353,43 @@ bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
         return serviceStep(k, percentText("Displaying duplicates... ", k, static_cast<std::int64_t>(count) - 1),
                            false);
     });
+    // Entries that the scan left as line references carry their line number
+    // and group's first line as numbers: no text to cut or read back.
+    clsListEmu& dups = doc_.lstDuplicates;
+    std::int32_t previousFirst = -1;
     for (std::int32_t k = 0; k < count; ++k) {
-        const std::string_view entry = doc_.lstDuplicates.ListView(k);
         std::int32_t L = 0;
-        if (display) {
-            const std::string_view prefix = entry.substr(0, static_cast<std::size_t>(W));
-            for (char c : entry.substr(static_cast<std::size_t>(W) + 1, static_cast<std::size_t>(W)))
-                L = L * 10 + (c - '0');
-            if (prefix != previousPrefix && k <= S) colour = colour == 5 ? 0 : colour + 1;
-            view_.dupRows.push_back(ResultsView::DupRow{k, L, static_cast<std::int8_t>(colours ? colour : -1)});
-            previousPrefix.assign(prefix);
+        if (const std::int32_t line = dups.EntryLineNumber(k); line > 0) {
+            if (display) {
+                L = line;
+                const std::int32_t first = dups.EntrySortKey(k);
+                if (first != previousFirst && k <= S) colour = colour == 5 ? 0 : colour + 1;
+                view_.dupRows.push_back(ResultsView::DupRow{k, L, static_cast<std::int8_t>(colours ? colour : -1)});
+                previousFirst = first;
+            }
+        } else {
+            const std::string_view entry = dups.ListView(k);
+            if (display) {
+                const std::string_view prefix = entry.substr(0, static_cast<std::size_t>(W));
+                for (char c : entry.substr(static_cast<std::size_t>(W) + 1, static_cast<std::size_t>(W)))
+                    L = L * 10 + (c - '0');
+                if (prefix != previousPrefix && k <= S) colour = colour == 5 ? 0 : colour + 1;
+                view_.dupRows.push_back(ResultsView::DupRow{k, L, static_cast<std::int8_t>(colours ? colour : -1)});
+                previousPrefix.assign(prefix);
+            }
+            dups.List(k, entry.substr(static_cast<std::size_t>(W)));
         }
-        doc_.lstDuplicates.List(k, entry.substr(static_cast<std::size_t>(W)));
         if (display && colours && L > 0 && L <= static_cast<std::int32_t>(view_.showRowColor.size()))
             view_.showRowColor[static_cast<std::size_t>(L - 1)] = static_cast<std::int8_t>(colour);
         if (!step_(k)) {
+            dups.DropEntrySortKeys(k + 1);
             if (display) port_.dupRowsAdded(static_cast<std::int32_t>(view_.dupRows.size()));
             outcome_ = ScanOutcome::Interrupted;
             endEarly(1);
             return false;
         }
     }
+    dups.DropEntrySortKeys();
     if (display) port_.dupRowsAdded(static_cast<std::int32_t>(view_.dupRows.size()));
 
     // G. Completion.

@@ -132,3 +132,23 @@ TEST(CliSave, WordDocumentIsSavedThroughTheOfficeAdapter) {
     EXPECT_EQ(r.out, expected);
     EXPECT_EQ(readFile(src), readFile(docx.string())) << "the source document stays as it was";
 }
+
+TEST(CliSave, PreservingMemoryDropsTheLinesButNotTheEntriesOrTheSave) {
+    TempDir d;
+    // Large enough that the loaded bytes come straight from the system and go
+    // back to it when the lines are dropped.
+    std::string doc;
+    for (int i = 0; i < 60000; ++i) doc += "line number " + std::to_string(i % 25000) + (i % 3 ? " Tail" : " tail") + "\r\n";
+    const std::string src = d.write("in.txt", doc);
+    const std::string kept = (d.path() / "kept.txt").string(), lean = (d.path() / "lean.txt").string();
+    auto full = cli({"--quiet", "--list", "--select", "all-but-first", "--save", kept, src});
+    auto dropped = cli({"--quiet", "--preserve-memory", "--list", "--select", "all-but-first", "--save", lean, src});
+    ASSERT_EQ(full.status, 0) << full.err;
+    ASSERT_EQ(dropped.status, 0) << dropped.err;
+    EXPECT_EQ(dropped.out, full.out);
+    EXPECT_TRUE(has(full.out, "[25001]   line number 0 Tail\n")) << full.out.substr(0, 200);
+    EXPECT_EQ(readFile(lean), readFile(kept));
+    // The first 25,000 lines stay: 19 bytes each besides their number's digits.
+    EXPECT_EQ(readFile(kept).size(), 25000u * 19 + 10 * 1 + 90 * 2 + 900 * 3 + 9000 * 4 + 15000 * 5);
+    EXPECT_EQ(cli({"--quiet", "--preserve-memory", "--lines", src}).out, "");
+}

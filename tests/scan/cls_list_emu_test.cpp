@@ -125,3 +125,100 @@ TEST(ClsListEmu, SortingFewerThanTwoItemsDoesNothing) {
     l.ShellSort_Descending(coll);
     EXPECT_EQ(l.List(0), "only");
 }
+
+namespace {
+// Two blocks of bytes loaded in bulk, as the source reader does, lines split at '\n'.
+clsListEmu bulkLoaded(const std::vector<std::string>& files) {
+    clsListEmu l;
+    for (const std::string& f : files) {
+        ByteBlock b(f.size());
+        std::copy(f.begin(), f.end(), b.data());
+        const char* base = l.AdoptBlock(std::move(b));
+        std::size_t start = 0;
+        for (std::size_t i = 0; i <= f.size(); ++i)
+            if (i == f.size() || f[i] == '\n') {
+                l.AddItemRef(base + start, static_cast<std::uint32_t>(i - start));
+                start = i + 1;
+            }
+    }
+    return l;
+}
+} // namespace
+
+TEST(ClsListEmu, BulkLoadedLinesBehaveLikeAddedOnesThroughEveryChange) {
+    clsListEmu l = bulkLoaded({"bom-first\nb\nc", "d\nee"});
+    EXPECT_EQ(texts(l), (std::vector<std::string>{"bom-first", "b", "c", "d", "ee"}));
+    EXPECT_EQ(l.Capacity(), 100);
+    l.Selected(3, true);
+    // Cutting a line down to a piece of itself (a byte-order mark) and
+    // replacing it with a new text.
+    l.List(0, l.ListView(0).substr(4));
+    l.List(4, "a longer text than before");
+    EXPECT_EQ(texts(l), (std::vector<std::string>{"first", "b", "c", "d", "a longer text than before"}));
+    EXPECT_TRUE(l.Selected(3));
+    EXPECT_FALSE(l.Selected(4));
+    EXPECT_EQ(l.Find("d"), 3);
+    l.RemoveItem(1);
+    l.AddItem("z");
+    EXPECT_EQ(texts(l), (std::vector<std::string>{"first", "c", "d", "a longer text than before", "z"}));
+    EXPECT_TRUE(l.Selected(2));
+
+    clsListEmu sorted = bulkLoaded({"Pear\napple\nfig"});
+    sorted.Selected(0, true);
+    sorted.ShellSort(Collation(Codec::Utf8));
+    EXPECT_EQ(texts(sorted), (std::vector<std::string>{"apple", "fig", "Pear"}));
+    EXPECT_TRUE(sorted.Selected(0)) << "the flags stay where they are";
+}
+
+TEST(ClsListEmu, EntryItemsPutTheirTextTogetherFromTheBorrowedKey) {
+    clsListEmu lines = bulkLoaded({"alpha\nbeta\nalpha"});
+    clsListEmu dups;
+    dups.SetEntryWidth(2);
+    dups.MarkEntrySortGroup(0);
+    dups.AddEntryRef(lines.ListView(0).data(), 5, 1);
+    dups.AddEntryRef(lines.ListView(2).data(), 5, 3);
+    dups.AddItem("plain text");
+    EXPECT_EQ(texts(dups), (std::vector<std::string>{"00[01]   alpha", "00[03]   alpha", "plain text"}));
+    EXPECT_EQ(dups.EntryLineNumber(1), 3);
+    EXPECT_EQ(dups.EntryLineNumber(2), 0);
+    EXPECT_EQ(dups.EntrySortKey(1), 0);
+    EXPECT_EQ(dups.EntrySortKey(2), -1);
+    // A caller may hold one entry's text while it reads the next.
+    const std::string_view first = dups.ListView(0);
+    EXPECT_EQ(dups.ListView(1), "00[03]   alpha");
+    EXPECT_EQ(first, "00[01]   alpha");
+
+    dups.DropEntrySortKeys();
+    dups.Selected(1, true);
+    dups.OwnTexts();
+    lines.Clear(); // the keys now live in the entry list
+    EXPECT_EQ(texts(dups), (std::vector<std::string>{"[01]   alpha", "[03]   alpha", "plain text"}));
+    EXPECT_TRUE(dups.Selected(1));
+    dups.List(0, "[01]   changed");
+    EXPECT_EQ(dups.List(0), "[01]   changed");
+    EXPECT_EQ(dups.EntryLineNumber(0), 0);
+}
+
+TEST(ClsListEmu, EntriesKeepTheirSortableTextWhenItemsMove) {
+    clsListEmu lines = bulkLoaded({"b\na\nb\na"});
+    clsListEmu dups;
+    dups.SetEntryWidth(1);
+    for (int group : {0, 1}) {
+        dups.MarkEntrySortGroup(dups.ListCount());
+        for (int line : {group + 1, group + 3}) dups.AddEntryRef(lines.ListView(line - 1).data(), 1, line);
+    }
+    EXPECT_EQ(texts(dups), (std::vector<std::string>{"0[1]   b", "0[3]   b", "1[2]   a", "1[4]   a"}));
+    dups.RemoveItem(0);
+    EXPECT_EQ(texts(dups), (std::vector<std::string>{"0[3]   b", "1[2]   a", "1[4]   a"}));
+    dups.ShellSortWith([](std::string_view a, std::string_view b) { return b.compare(a); }, false);
+    EXPECT_EQ(texts(dups), (std::vector<std::string>{"1[4]   a", "1[2]   a", "0[3]   b"}));
+
+    // The display drops the keys of the entries it has finished with.
+    clsListEmu shown;
+    shown.SetEntryWidth(1);
+    shown.MarkEntrySortGroup(0);
+    shown.AddEntryRef(lines.ListView(0).data(), 1, 1);
+    shown.AddEntryRef(lines.ListView(2).data(), 1, 3);
+    shown.DropEntrySortKeys(1);
+    EXPECT_EQ(texts(shown), (std::vector<std::string>{"[1]   b", "0[3]   b"}));
+}
