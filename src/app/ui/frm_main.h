@@ -22,7 +22,9 @@
 #include <QMainWindow>
 #include <QString>
 
+class QAction;
 class QLabel;
+class QMenu;
 class QStatusBar;
 class QToolButton;
 class QTreeView;
@@ -67,6 +69,13 @@ public:
     DupRowsModel& dupModel() const { return *lwDupsModel; }
     cProgressBar& progressBar() { return oProgress; }
 
+    // The text of the highlighted row of a view, exactly as it shows; empty
+    // when no row is highlighted.
+    QString highlightedRowText(const QTreeView* view) const;
+    // The two context menus ("Copy to clipboard"); open only over a view.
+    QMenu* popupDups() const { return mnuPopupDups; }
+    QMenu* popupSource() const { return mnuPopupSource; }
+
     // True from load until the first activation has run; the window's
     // geometry is remembered on resize only after it.
     bool firstActivationPending() const { return bFirstActivation; }
@@ -94,6 +103,13 @@ private:
     void FirstActivation();
     bool handleKey(QKeyEvent* key);
     void command(AppCommand cmd);
+    // The result views: navigation between them, context menus and drops.
+    void lwDups_Click();
+    void lwShow_ItemClick(int row);
+    void lwDups_MouseUp(QMouseEvent* e);
+    void lwShow_MouseUp(QMouseEvent* e);
+    bool lwShow_OLEDragDrop(QEvent* e);
+    void highlightRow(QTreeView* view, int row);
 
     SettingsValues& settings_;
     const AppIdentity& app_;
@@ -123,6 +139,10 @@ private:
     QLabel* panelStatus_ = nullptr;
     QLabel* panelSelected_ = nullptr;
     QLabel* panelLine_ = nullptr;
+    QMenu* mnuPopupDups = nullptr;
+    QMenu* mnuPopupSource = nullptr;
+    QAction* mnuCopyDups = nullptr;
+    QAction* mnuCopySource = nullptr;
 
     cProgressBar oProgress;
     cSplitter oSplitter;

@@ -6,10 +6,12 @@
 #include <QApplication>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 
 #include <algorithm>
+#include <utility>
 #include <limits>
 
 namespace twinsift {
@@ -64,8 +66,31 @@ void QtCommandPort::pumpEvents() {
     // start a second event loop pass under the first.
     if (pumping_) return;
     pumping_ = true;
+    if (!lastFlush_.isValid() || lastFlush_.elapsed() >= kViewIntervalMs) flushRows();
     QCoreApplication::processEvents();
     pumping_ = false;
+}
+
+void QtCommandPort::flushRows() {
+    lastFlush_.start();
+    if (pendingShowRows_ >= 0) window_.showModel().setRows(std::exchange(pendingShowRows_, -1));
+    if (pendingDupRows_ >= 0) {
+        window_.dupModel().setRows(std::exchange(pendingDupRows_, -1));
+        // The source rows of the new entries took their group's colour; the
+        // view reads colours when it paints, so a repaint is all it needs.
+        window_.showView()->viewport()->update();
+    }
+}
+
+void QtCommandPort::scheduleFlush() {
+    // Whatever way a command ends, the views catch up once the window is
+    // idle again.
+    if (flushScheduled_) return;
+    flushScheduled_ = true;
+    QTimer::singleShot(0, &flushContext_, [this] {
+        flushScheduled_ = false;
+        flushRows();
+    });
 }
 
 void QtCommandPort::setButtonEnabled(CmdButton button, bool enabled) {
@@ -83,10 +108,12 @@ void QtCommandPort::setButtonFocus(CmdButton button) {
 void QtCommandPort::refreshButtonBar() { window_.RefreshButtonBar(); }
 
 void QtCommandPort::setDupRowChecked(std::int32_t index, bool checked) {
+    flushRows();
     window_.dupModel().rowsChanged(index, index, {Qt::CheckStateRole});
 }
 
 std::int32_t QtCommandPort::highlightedDupRow() const {
+    const_cast<QtCommandPort*>(this)->flushRows();
     const QModelIndex current = window_.dupView()->currentIndex();
     if (!current.isValid() || !window_.dupView()->selectionModel()->isSelected(current)) return -1;
     return current.row();
@@ -95,16 +122,24 @@ std::int32_t QtCommandPort::highlightedDupRow() const {
 void QtCommandPort::setMainWindowEnabled(bool enabled) { window_.setEnabled(enabled); }
 
 void QtCommandPort::clearListViews() {
+    pendingShowRows_ = pendingDupRows_ = -1;
     window_.showModel().clear();
     window_.dupModel().clear();
 }
 
-void QtCommandPort::showRowsAdded(std::int32_t rowCount) { window_.showModel().setRows(rowCount); }
+void QtCommandPort::showRowsAdded(std::int32_t rowCount) {
+    pendingShowRows_ = rowCount;
+    scheduleFlush();
+}
 
-void QtCommandPort::showRowChanged(std::int32_t row) { window_.showModel().rowsChanged(row, row, {Qt::DisplayRole}); }
+void QtCommandPort::showRowChanged(std::int32_t row) {
+    flushRows();
+    window_.showModel().rowsChanged(row, row, {Qt::DisplayRole});
+}
 
 void QtCommandPort::showNoticeRow(std::string_view) {
     // The model reads the notice from the ResultsView, like every other row.
+    pendingShowRows_ = -1;
     window_.showModel().clear();
     window_.showModel().setRows(1);
 }
@@ -116,12 +151,12 @@ void QtCommandPort::setDupViewDisplayOption(bool on) {
 }
 
 void QtCommandPort::dupRowsAdded(std::int32_t rowCount) {
-    window_.dupModel().setRows(rowCount);
-    // The source rows of the new entries took their group's colour.
-    window_.showModel().rowsChanged(0, window_.showModel().rowCount() - 1, {Qt::ForegroundRole});
+    pendingDupRows_ = rowCount;
+    scheduleFlush();
 }
 
 void QtCommandPort::unselectViewRows() {
+    flushRows();
     for (QTreeView* view : {window_.showView(), window_.dupView()}) {
         view->selectionModel()->clearSelection();
         view->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
@@ -129,6 +164,7 @@ void QtCommandPort::unselectViewRows() {
 }
 
 void QtCommandPort::refreshViews() {
+    flushRows();
     for (QTreeView* view : {window_.showView(), window_.dupView()}) view->viewport()->update();
 }
 

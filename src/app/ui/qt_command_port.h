@@ -6,6 +6,9 @@
 
 #include "platform/command_port.h"
 
+#include <QElapsedTimer>
+#include <QObject>
+
 namespace twinsift {
 
 class frmMain;
@@ -62,6 +65,19 @@ private:
     FileDialogPort& files_;
     WindowService& windows_;
     DesktopServices& desktop_;
+    // The views learn of new rows at most every kViewIntervalMs: each time a
+    // view hears of new rows it lays all of them out again, so telling it
+    // every batch of lines would cost time that grows with the square of the
+    // file. The counts wait here until then.
+    static constexpr int kViewIntervalMs = 40;
+    void flushRows();
+    void scheduleFlush();
+    std::int32_t pendingShowRows_ = -1;
+    std::int32_t pendingDupRows_ = -1;
+    bool flushScheduled_ = false;
+    QObject flushContext_; // the pending catch-up dies with the port
+    QElapsedTimer lastFlush_;
+
     bool pumping_ = false;
     bool overrideCursor_ = false;
 };
