@@ -21,7 +21,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
-#include <QTreeView>
+#include <QTableView>
 
 #include <cstdio>
 #include <cstdlib>

@@ -14,7 +14,7 @@
 
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeView>
+#include <QTableView>
 
 #include <system_error>
 
@@ -126,7 +126,7 @@ void TwinsiftApp::runSelectionKey(AppCommand command) {
 void TwinsiftApp::copyHighlightedRow(AppCommand command) {
     // Nothing highlighted: there is nothing to copy, and the clipboard keeps
     // what it had.
-    const QTreeView* view = command == AppCommand::CopyDups ? window_->dupView() : window_->showView();
+    const QTableView* view = command == AppCommand::CopyDups ? window_->dupView() : window_->showView();
     const QString text = window_->highlightedRowText(view);
     if (text.isEmpty() && !view->currentIndex().isValid()) return;
     services_.desktop.setClipboardText(text.toUtf8().toStdString());

@@ -23,7 +23,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeView>
+#include <QTableView>
 #include <algorithm>
 #include <initializer_list>
 #include <limits>
@@ -76,15 +76,27 @@ QToolButton* makeButton(QWidget* parent, const char* name, const QString& captio
     return b;
 }
 
-QTreeView* makeListView(QWidget* parent, const char* name, QAbstractItemModel* model) {
-    auto* view = new QTreeView(parent);
+QTableView* makeListView(QWidget* parent, const char* name, QAbstractItemModel* model) {
+    // A table of one column: it keeps no record per row beyond its row
+    // heights, all one size, so a million rows cost it next to nothing. (A
+    // tree view lays out every row again whenever rows are added.)
+    auto* view = new QTableView(parent);
     view->setObjectName(QString::fromLatin1(name));
     model->setParent(view);
     view->setModel(model);
-    view->setRootIsDecorated(false);
-    view->setUniformRowHeights(true);
-    view->setItemsExpandable(false);
-    view->header()->setStretchLastSection(false);
+    view->setShowGrid(false);
+    view->setWordWrap(false);
+    view->setTabKeyNavigation(false);
+    view->setCornerButtonEnabled(false);
+    QHeaderView* rows = view->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setMinimumSectionSize(1);
+    rows->setDefaultSectionSize(view->fontMetrics().height() + 3);
+    QHeaderView* columns = view->horizontalHeader();
+    columns->setStretchLastSection(false);
+    columns->setHighlightSections(false);
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return view;
 }
 
@@ -212,7 +224,7 @@ void frmMain::createControls() {
     lwDupsModel->onUserCheck = [this](std::int32_t row) {
         if (host_) host_->onDupRowChecked(row);
     };
-    for (QTreeView* view : {lwShow, lwDups}) {
+    for (QTableView* view : {lwShow, lwDups}) {
         view->setSelectionMode(QAbstractItemView::SingleSelection);
         view->setSelectionBehavior(QAbstractItemView::SelectRows);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -221,8 +233,8 @@ void frmMain::createControls() {
         view->setContextMenuPolicy(Qt::PreventContextMenu);
         view->viewport()->installEventFilter(this);
     }
-    connect(lwDups, &QTreeView::clicked, this, [this](const QModelIndex&) { lwDups_Click(); });
-    connect(lwShow, &QTreeView::clicked, this, [this](const QModelIndex& i) {
+    connect(lwDups, &QTableView::clicked, this, [this](const QModelIndex&) { lwDups_Click(); });
+    connect(lwShow, &QTableView::clicked, this, [this](const QModelIndex& i) {
         if (i.isValid()) lwShow_ItemClick(i.row());
     });
     lwShow->setAcceptDrops(true);
@@ -352,9 +364,9 @@ void frmMain::layoutControls() {
     placeBarDecorations();
     imgDragbar->move(px(tw(picSplit->width()) / 2), imgDragbar->y());
 
-    for (QTreeView* view : {lwShow, lwDups}) {
+    for (QTableView* view : {lwShow, lwDups}) {
         const int columnW = tw(view->width()) - 320;
-        if (columnW >= 0) view->header()->resizeSection(0, px(columnW));
+        if (columnW >= 0) view->horizontalHeader()->resizeSection(0, px(columnW));
     }
 
     const int progressH = clientH - tw(picProgressbar->y()) - 480;
@@ -492,13 +504,13 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-QString frmMain::highlightedRowText(const QTreeView* view) const {
+QString frmMain::highlightedRowText(const QTableView* view) const {
     const QModelIndex current = view->currentIndex();
     if (!current.isValid() || !view->selectionModel()->isSelected(current)) return {};
     return view->model()->data(current, Qt::DisplayRole).toString();
 }
 
-void frmMain::highlightRow(QTreeView* view, int row) {
+void frmMain::highlightRow(QTableView* view, int row) {
     const QModelIndex i = view->model()->index(row, 0);
     if (!i.isValid()) return;
     view->selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

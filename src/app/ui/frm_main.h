@@ -27,7 +27,7 @@ class QLabel;
 class QMenu;
 class QStatusBar;
 class QToolButton;
-class QTreeView;
+class QTableView;
 
 namespace twinsift {
 
@@ -63,15 +63,15 @@ public:
     void RefreshButtonBar();
 
     QToolButton* button(CmdButton which) const;
-    QTreeView* showView() const { return lwShow; }
-    QTreeView* dupView() const { return lwDups; }
+    QTableView* showView() const { return lwShow; }
+    QTableView* dupView() const { return lwDups; }
     ShowRowsModel& showModel() const { return *lwShowModel; }
     DupRowsModel& dupModel() const { return *lwDupsModel; }
     cProgressBar& progressBar() { return oProgress; }
 
     // The text of the highlighted row of a view, exactly as it shows; empty
     // when no row is highlighted.
-    QString highlightedRowText(const QTreeView* view) const;
+    QString highlightedRowText(const QTableView* view) const;
     // The two context menus ("Copy to clipboard"); open only over a view.
     QMenu* popupDups() const { return mnuPopupDups; }
     QMenu* popupSource() const { return mnuPopupSource; }
@@ -109,7 +109,7 @@ private:
     void lwDups_MouseUp(QMouseEvent* e);
     void lwShow_MouseUp(QMouseEvent* e);
     bool lwShow_OLEDragDrop(QEvent* e);
-    void highlightRow(QTreeView* view, int row);
+    void highlightRow(QTableView* view, int row);
 
     SettingsValues& settings_;
     const AppIdentity& app_;
@@ -129,8 +129,8 @@ private:
     QLabel* lblSource = nullptr;
     QLabel* lblShowQuickstartHelp = nullptr;
     QWidget* picSplit = nullptr;
-    QTreeView* lwShow = nullptr;
-    QTreeView* lwDups = nullptr;
+    QTableView* lwShow = nullptr;
+    QTableView* lwDups = nullptr;
     ShowRowsModel* lwShowModel = nullptr;
     DupRowsModel* lwDupsModel = nullptr;
     QLabel* lblDups = nullptr;

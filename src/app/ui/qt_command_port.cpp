@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeView>
+#include <QTableView>
 
 #include <algorithm>
 #include <utility>
@@ -65,21 +65,38 @@ void QtCommandPort::pumpEvents() {
     // A handler run from here may itself pump; the inner call must not
     // start a second event loop pass under the first.
     if (pumping_) return;
+    // The command asks every batch of lines; a person sees a few dozen
+    // pictures a second. Between those the new status text and progress wait
+    // in their controls, and the event queue (Cancel with it) waits too.
+    if (lastPump_.isValid() && lastPump_.elapsed() < pumpIntervalMs_) return;
     pumping_ = true;
-    if (!lastFlush_.isValid() || lastFlush_.elapsed() >= kViewIntervalMs) flushRows();
+    // A view lays out all its rows again when it hears of new ones, so the
+    // larger the views the rarer they are told: the laying out stays about a
+    // tenth of the command's time whatever the size of the file.
+    if (!lastFlush_.isValid() || lastFlush_.elapsed() >= std::max<qint64>(pumpIntervalMs_, 10 * flushCostMs_))
+        flushRows();
     QCoreApplication::processEvents();
+    lastPump_.start();
     pumping_ = false;
 }
 
 void QtCommandPort::flushRows() {
     lastFlush_.start();
-    if (pendingShowRows_ >= 0) window_.showModel().setRows(std::exchange(pendingShowRows_, -1));
+    if (pendingShowRows_ < 0 && pendingDupRows_ < 0) return;
+    if (pendingShowRows_ >= 0) {
+        window_.showModel().setRows(std::exchange(pendingShowRows_, -1));
+        // Laid out now rather than at some later pass of the event loop, so
+        // that its cost is known and paced.
+        window_.showView()->doItemsLayout();
+    }
     if (pendingDupRows_ >= 0) {
         window_.dupModel().setRows(std::exchange(pendingDupRows_, -1));
+        window_.dupView()->doItemsLayout();
         // The source rows of the new entries took their group's colour; the
         // view reads colours when it paints, so a repaint is all it needs.
         window_.showView()->viewport()->update();
     }
+    flushCostMs_ = lastFlush_.elapsed();
 }
 
 void QtCommandPort::scheduleFlush() {
@@ -157,7 +174,7 @@ void QtCommandPort::dupRowsAdded(std::int32_t rowCount) {
 
 void QtCommandPort::unselectViewRows() {
     flushRows();
-    for (QTreeView* view : {window_.showView(), window_.dupView()}) {
+    for (QTableView* view : {window_.showView(), window_.dupView()}) {
         view->selectionModel()->clearSelection();
         view->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     }
@@ -165,7 +182,7 @@ void QtCommandPort::unselectViewRows() {
 
 void QtCommandPort::refreshViews() {
     flushRows();
-    for (QTreeView* view : {window_.showView(), window_.dupView()}) view->viewport()->update();
+    for (QTableView* view : {window_.showView(), window_.dupView()}) view->viewport()->update();
 }
 
 } // namespace twinsift

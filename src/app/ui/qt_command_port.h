@@ -57,6 +57,10 @@ public:
     std::int32_t highlightedDupRow() const override;
 
     WindowService& windows() override { return windows_; }
+
+    // The shortest time between two passes of the event loop during a long
+    // command; 0 lets every call of pumpEvents run the events.
+    void setPumpInterval(int ms) { pumpIntervalMs_ = ms; }
     DesktopServices& desktop() override { return desktop_; }
 
 private:
@@ -65,11 +69,14 @@ private:
     FileDialogPort& files_;
     WindowService& windows_;
     DesktopServices& desktop_;
-    // The views learn of new rows at most every kViewIntervalMs: each time a
+    // Events run (and the window repaints) at most every pumpIntervalMs_ of a
+    // long command. The views hear of new rows more rarely still: each time a
     // view hears of new rows it lays all of them out again, so telling it
     // every batch of lines would cost time that grows with the square of the
     // file. The counts wait here until then.
-    static constexpr int kViewIntervalMs = 40;
+    int pumpIntervalMs_ = 30;
+    qint64 flushCostMs_ = 0;
+    QElapsedTimer lastPump_;
     void flushRows();
     void scheduleFlush();
     std::int32_t pendingShowRows_ = -1;
