@@ -29,7 +29,7 @@ measure() { # label lines cutoff
   file="$tmp/lines_$lines.txt"
   [ -f "$file" ] || "$gen" "$file" --lines "$lines" --dups 30 >/dev/null
   cat "$file" >/dev/null
-  /usr/bin/time -f "%e %M" -o "$tmp/cli_time" "$cli" --quiet --list "$file" >/dev/null
+  /usr/bin/time -f "%e %M" -o "$tmp/cli_time" "$cli" --quiet --list "$file" >/dev/null 2>&1
   read -r cli_s cli_kb <"$tmp/cli_time"
   # shellcheck disable=SC2086
   out=$(eval /usr/bin/time -f "'%e %M'" -o "'$tmp/gui_time'" $xrun "'$gui'" "'$file'" --cutoff "$cutoff")

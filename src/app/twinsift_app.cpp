@@ -14,6 +14,7 @@
 
 #include <QTimer>
 #include <QToolButton>
+#include <QItemSelectionModel>
 #include <QTableView>
 
 #include <system_error>
@@ -127,9 +128,9 @@ void TwinsiftApp::copyHighlightedRow(AppCommand command) {
     // Nothing highlighted: there is nothing to copy, and the clipboard keeps
     // what it had.
     const QTableView* view = command == AppCommand::CopyDups ? window_->dupView() : window_->showView();
-    const QString text = window_->highlightedRowText(view);
-    if (text.isEmpty() && !view->currentIndex().isValid()) return;
-    services_.desktop.setClipboardText(text.toUtf8().toStdString());
+    const QModelIndex current = view->currentIndex();
+    if (!current.isValid() || !view->selectionModel()->isSelected(current)) return;
+    services_.desktop.setClipboardText(window_->highlightedRowText(view).toUtf8().toStdString());
 }
 
 void TwinsiftApp::onDupRowChecked(std::int32_t row) {

@@ -97,7 +97,8 @@ void enableField(QWidget* w, bool enabled) {
 frmLoad::frmLoad(SettingsValues& settings, RunState& run, MessagePort& boxes, modOffice* office, QWidget* parent)
     : QDialog(parent), settings_(settings), run_(run), boxes_(boxes), office_(office) {
     setObjectName(QStringLiteral("frmLoad"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     setWindowTitle(QStringLiteral("Opening file..."));
     setAccessibleName(windowTitle());
     buildControls();
