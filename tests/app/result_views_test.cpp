@@ -198,6 +198,25 @@ TEST_F(ResultViews, StopQuestionYesEndsEveryPhase) {
     }
 }
 
+TEST_F(ResultViews, LoadingShowsProgressAfterEveryFiftiethLine) {
+    startWindow();
+    dynamic_cast<QtCommandPort&>(app->port()).setPumpInterval(0);
+    // What a person sees each time the window gets to repaint while loading.
+    QStringList seen;
+    QTimer watcher;
+    watcher.setInterval(0);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        const QString s = status();
+        if (s.startsWith(QStringLiteral("Loading... ")) && (seen.isEmpty() || seen.back() != s)) seen << s;
+    });
+    watcher.start();
+    openFile(files.write("two-hundred.txt", numberedLines(200)));
+    watcher.stop();
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("Loading... 25%"), QStringLiteral("Loading... 50%"),
+                                 QStringLiteral("Loading... 75%")}));
+    EXPECT_EQ(status(), QStringLiteral("No duplicate lines found..."));
+}
+
 TEST_F(ResultViews, SevenGroupsWrapToTheFirstColourInBothViews) {
     startWindow();
     std::string text;
