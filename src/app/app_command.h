@@ -27,6 +27,9 @@ enum class AppCommand : std::uint8_t {
     SelectAllButLastN,
     SelectAllOfCurrent,
     SelectNoneOfCurrent,
+    // "Copy to clipboard" of the two views' context menus.
+    CopyDups,
+    CopySource,
 };
 
 // The command of Ctrl+F1 ... Ctrl+F9 (n = 1 ... 9).

@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
     files.setParentWindow(&window);
     files.setAfterModal([&window] { window.RefreshButtonBar(); });
     windows.setParentWindow(&window);
+    windows.setOffice(&office);
 
     window.show();
     return QApplication::exec();

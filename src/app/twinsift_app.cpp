@@ -14,7 +14,10 @@
 #include "settings/settings_values.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QToolButton>
+#include <QItemSelectionModel>
+#include <QTableView>
 
 #include <system_error>
 
@@ -91,6 +94,10 @@ bool TwinsiftApp::dispatch(AppCommand command) {
     case AppCommand::SelectNoneOfCurrent:
         runSelectionKey(command);
         return true;
+    case AppCommand::CopyDups:
+    case AppCommand::CopySource:
+        copyHighlightedRow(command);
+        return true;
     case AppCommand::SaveAs:
     case AppCommand::Select:
     case AppCommand::Tools:
@@ -119,14 +126,39 @@ void TwinsiftApp::runSelectionKey(AppCommand command) {
     }
 }
 
+void TwinsiftApp::copyHighlightedRow(AppCommand command) {
+    // Nothing highlighted: there is nothing to copy, and the clipboard keeps
+    // what it had.
+    const QTableView* view = command == AppCommand::CopyDups ? window_->dupView() : window_->showView();
+    const QModelIndex current = view->currentIndex();
+    if (!current.isValid() || !view->selectionModel()->isSelected(current)) return;
+    services_.desktop.setClipboardText(window_->highlightedRowText(view).toUtf8().toStdString());
+}
+
+void TwinsiftApp::onDupRowChecked(std::int32_t row) {
+    // Rows show the entries in list order.
+    const auto& rows = results_.dupRows;
+    const std::int32_t entry = row >= 0 && static_cast<std::size_t>(row) < rows.size() ? rows[row].entry : row;
+    selection_->lwDups_ItemCheck(entry);
+}
+
+bool TwinsiftApp::commandRunning() const { return ctx_.run.bBusy; }
+
 void TwinsiftApp::onFilesDropped(std::vector<std::string> paths) {
+    // A drop while a command runs is refused then and there; it must not
+    // open once the command is over.
     if (ctx_.run.bBusy || paths.empty()) return;
-    ctx_.run.sDroppedFiles = std::move(paths);
-    ctx_.run.sDroppedFiles.emplace_back();
-    ctx_.run.bDropOpen = true;
-    scan_->cmdScan_Click();
-    ctx_.run.bDropOpen = false;
-    ctx_.run.sDroppedFiles.clear();
+    // The Open runs after the drop has been answered, so the program the
+    // files came from is not held up for the length of a scan.
+    QTimer::singleShot(0, window_.get(), [this, paths = std::move(paths)]() mutable {
+        if (ctx_.run.bBusy) return;
+        ctx_.run.sDroppedFiles = std::move(paths);
+        ctx_.run.sDroppedFiles.emplace_back();
+        ctx_.run.bDropOpen = true;
+        scan_->cmdScan_Click();
+        ctx_.run.bDropOpen = false;
+        ctx_.run.sDroppedFiles.clear();
+    });
 }
 
 std::string TwinsiftApp::startupFileOf(const std::string& commandLine) {

@@ -78,12 +78,15 @@ public:
     // MainWindowHost
     void onCommand(AppCommand command) override { dispatch(command); }
     void onFilesDropped(std::vector<std::string> paths) override;
+    void onDupRowChecked(std::int32_t row) override;
+    bool commandRunning() const override;
     void onFirstActivationDone() override;
     bool onCloseRequest(std::int16_t winState, double leftTwips, double topTwips) override;
 
 private:
     void openHelp();
     void runSelectionKey(AppCommand command);
+    void copyHighlightedRow(AppCommand command);
 
     AppContext ctx_;
     AppServices services_;

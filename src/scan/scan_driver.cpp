@@ -12,9 +12,14 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
-// The part of a path after its last separator.
+// The part of a path after its last separator; a backslash is a separator
+// only where the platform says so.
 std::string fileNameOf(const std::string& path) {
+#ifdef _WIN32
     const std::size_t cut = path.find_last_of("\\/");
+#else
+    const std::size_t cut = path.find_last_of('/');
+#endif
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 

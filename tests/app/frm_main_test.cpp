@@ -8,7 +8,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
-#include <QTreeView>
+#include <QTableView>
 
 #include <fstream>
 
@@ -33,7 +33,7 @@ struct MainWindow : AppFixture {
         QApplication::sendEvent(split, &ev);
     }
     QToolButton* button(const char* name) { return child<QToolButton>(name); }
-    QTreeView* view(const char* name) { return child<QTreeView>(name); }
+    QTableView* view(const char* name) { return child<QTableView>(name); }
 };
 
 TEST_F(MainWindow, CancelOnlyRaisesTheFlag) {
@@ -133,7 +133,7 @@ TEST_F(MainWindow, ResizeLetsTheListsShareTheContainerHeight) {
     EXPECT_EQ(view("lwDups")->geometry(), QRect(0, 246, 517, 199));
     EXPECT_EQ(child<QLabel>("lblDups")->y(), 229);
     EXPECT_EQ(child<QLabel>("imgDragbar")->pos(), QPoint(258, 233));
-    EXPECT_EQ(view("lwShow")->header()->sectionSize(0), 517 - 21);
+    EXPECT_EQ(view("lwShow")->horizontalHeader()->sectionSize(0), 517 - 21);
     EXPECT_EQ(child<QWidget>("picProgressbar")->geometry(), QRect(8, 388, 57, 80));
 
     // Below 6300 twips of client height the progress area keeps its height.

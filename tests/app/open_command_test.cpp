@@ -7,7 +7,7 @@
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QToolButton>
-#include <QTreeView>
+#include <QTableView>
 #include <gtest/gtest.h>
 
 namespace twinsift {
@@ -27,7 +27,7 @@ struct OpenFromWindow : test::AppFixture {
         while (app->scanDriver().outcome() == ScanOutcome::NoFile && !deadline.hasExpired())
             QApplication::processEvents(QEventLoop::AllEvents, 50);
     }
-    QTreeView* view(const char* name) { return child<QTreeView>(name); }
+    QTableView* view(const char* name) { return child<QTableView>(name); }
     QToolButton* button(const char* name) { return child<QToolButton>(name); }
 };
 

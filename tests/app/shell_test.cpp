@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QTest>
 #include <QToolButton>
-#include <QTreeView>
+#include <QTableView>
 
 #include <fstream>
 #include <vector>
@@ -28,7 +28,7 @@ struct Shell : test::AppFixture {
     }
     void press(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         // Keys reach the window whichever control has the focus.
-        QTest::keyClick(child<QTreeView>("lwShow"), static_cast<Qt::Key>(key), mods);
+        QTest::keyClick(child<QTableView>("lwShow"), static_cast<Qt::Key>(key), mods);
         QApplication::processEvents();
     }
     std::string stored(const char* key) {
@@ -160,7 +160,7 @@ TEST_F(Shell, CtrlFunctionKeysRunTheSelectionCommandsOnlyWithRowsAndWithoutShift
     EXPECT_EQ(document.lSelectedCount, 0);
     press(Qt::Key_F4, Qt::ControlModifier); // All but first duplicate
     EXPECT_EQ(window().panelText(QStringLiteral("selected")), QStringLiteral("3 of 5 dups. selected."));
-    const QAbstractItemModel& dups = *child<QTreeView>("lwDups")->model();
+    const QAbstractItemModel& dups = *child<QTableView>("lwDups")->model();
     EXPECT_EQ(dups.data(dups.index(0, 0), Qt::CheckStateRole).toInt(), Qt::Unchecked);
     EXPECT_EQ(dups.data(dups.index(1, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
 

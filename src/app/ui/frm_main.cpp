@@ -4,6 +4,7 @@
 #include "app/ui/pictures.h"
 #include "app/ui/result_models.h"
 #include "scan/document.h"
+#include "scan/results_view.h"
 #include "settings/settings_values.h"
 #include "widgets/widget_geometry.h"
 
@@ -12,13 +13,17 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QDropEvent>
+#include <QItemSelectionModel>
 #include <QMouseEvent>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeView>
+#include <QTableView>
 #include <algorithm>
 #include <initializer_list>
 #include <limits>
@@ -71,15 +76,27 @@ QToolButton* makeButton(QWidget* parent, const char* name, const QString& captio
     return b;
 }
 
-QTreeView* makeListView(QWidget* parent, const char* name, QAbstractItemModel* model) {
-    auto* view = new QTreeView(parent);
+QTableView* makeListView(QWidget* parent, const char* name, QAbstractItemModel* model) {
+    // A table of one column: it keeps no record per row beyond its row
+    // heights, all one size, so a million rows cost it next to nothing. (A
+    // tree view lays out every row again whenever rows are added.)
+    auto* view = new QTableView(parent);
     view->setObjectName(QString::fromLatin1(name));
     model->setParent(view);
     view->setModel(model);
-    view->setRootIsDecorated(false);
-    view->setUniformRowHeights(true);
-    view->setItemsExpandable(false);
-    view->header()->setStretchLastSection(false);
+    view->setShowGrid(false);
+    view->setWordWrap(false);
+    view->setTabKeyNavigation(false);
+    view->setCornerButtonEnabled(false);
+    QHeaderView* rows = view->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setMinimumSectionSize(1);
+    rows->setDefaultSectionSize(view->fontMetrics().height() + 3);
+    QHeaderView* columns = view->horizontalHeader();
+    columns->setStretchLastSection(false);
+    columns->setHighlightSections(false);
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return view;
 }
 
@@ -204,6 +221,39 @@ void frmMain::createControls() {
     lwDupsModel = new DupRowsModel(document_, results_, QStringLiteral("Duplicates"));
     lwShow = makeListView(picSplit, "lwShow", lwShowModel);
     lwDups = makeListView(picSplit, "lwDups", lwDupsModel);
+    lwDupsModel->onUserCheck = [this](std::int32_t row) {
+        if (host_) host_->onDupRowChecked(row);
+    };
+    for (QTableView* view : {lwShow, lwDups}) {
+        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        // The menus open on the release of the right button, by the rules of
+        // lwDups_MouseUp and lwShow_MouseUp, never on their own.
+        view->setContextMenuPolicy(Qt::PreventContextMenu);
+        view->viewport()->installEventFilter(this);
+    }
+    connect(lwDups, &QTableView::clicked, this, [this](const QModelIndex&) { lwDups_Click(); });
+    connect(lwShow, &QTableView::clicked, this, [this](const QModelIndex& i) {
+        if (i.isValid()) lwShow_ItemClick(i.row());
+    });
+    lwShow->setAcceptDrops(true);
+    lwShow->viewport()->setAcceptDrops(true);
+
+    mnuPopupDups = new QMenu(this);
+    mnuPopupDups->setObjectName(QStringLiteral("mnuPopupDups"));
+    mnuCopyDups = mnuPopupDups->addAction(QStringLiteral("Copy to clipboard"));
+    mnuCopyDups->setObjectName(QStringLiteral("mnuCopyDups"));
+    mnuPopupSource = new QMenu(this);
+    mnuPopupSource->setObjectName(QStringLiteral("mnuPopupSource"));
+    mnuCopySource = mnuPopupSource->addAction(QStringLiteral("Copy to clipboard"));
+    mnuCopySource->setObjectName(QStringLiteral("mnuCopySource"));
+    connect(mnuCopyDups, &QAction::triggered, this, [this] { command(AppCommand::CopyDups); });
+    connect(mnuCopySource, &QAction::triggered, this, [this] { command(AppCommand::CopySource); });
+    for (QMenu* menu : {mnuPopupDups, mnuPopupSource}) {
+        menu->setAccessibleName(menu->objectName());
+        connect(menu, &QMenu::aboutToHide, this, [this] { QTimer::singleShot(0, this, [this] { RefreshButtonBar(); }); });
+    }
 
     lblDups = new QLabel(QStringLiteral("Duplicates Found:"), picSplit);
     lblDups->setObjectName(QStringLiteral("lblDups"));
@@ -315,9 +365,9 @@ void frmMain::layoutControls() {
     placeBarDecorations();
     imgDragbar->move(px(tw(picSplit->width()) / 2), imgDragbar->y());
 
-    for (QTreeView* view : {lwShow, lwDups}) {
+    for (QTableView* view : {lwShow, lwDups}) {
         const int columnW = tw(view->width()) - 320;
-        if (columnW >= 0) view->header()->resizeSection(0, px(columnW));
+        if (columnW >= 0) view->horizontalHeader()->resizeSection(0, px(columnW));
     }
 
     const int progressH = clientH - tw(picProgressbar->y()) - 480;
@@ -409,6 +459,21 @@ bool frmMain::handleKey(QKeyEvent* key) {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (lwShow && watched == lwShow->viewport()) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return lwShow_OLEDragDrop(event);
+        case QEvent::MouseButtonRelease:
+            lwShow_MouseUp(static_cast<QMouseEvent*>(event));
+            break;
+        default:
+            break;
+        }
+    }
+    if (lwDups && watched == lwDups->viewport() && event->type() == QEvent::MouseButtonRelease)
+        lwDups_MouseUp(static_cast<QMouseEvent*>(event));
     if (event->type() == QEvent::KeyPress) {
         auto* w = qobject_cast<QWidget*>(watched);
         if (w && w->window() == this && w->isEnabled() && handleKey(static_cast<QKeyEvent*>(event))) return true;
@@ -438,6 +503,81 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+QString frmMain::highlightedRowText(const QTableView* view) const {
+    const QModelIndex current = view->currentIndex();
+    if (!current.isValid() || !view->selectionModel()->isSelected(current)) return {};
+    return view->model()->data(current, Qt::DisplayRole).toString();
+}
+
+void frmMain::highlightRow(QTableView* view, int row) {
+    const QModelIndex i = view->model()->index(row, 0);
+    if (!i.isValid()) return;
+    view->selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->scrollTo(i, QAbstractItemView::EnsureVisible);
+}
+
+void frmMain::lwDups_Click() {
+    if (document_.bNoDisplay || lwDupsModel->rowCount() == 0) return;
+    const QModelIndex current = lwDups->currentIndex();
+    if (!current.isValid()) return;
+    // The line number is the one between the brackets of the row's text.
+    const QString text = lwDupsModel->data(current, Qt::DisplayRole).toString();
+    const qsizetype close = text.indexOf(QLatin1Char(']'));
+    if (close < 2) return;
+    bool ok = false;
+    const int n = text.mid(1, close - 1).toInt(&ok);
+    if (!ok) return;
+    highlightRow(lwShow, n - 1);
+    setPanelText(QStringLiteral("line"), QStringLiteral("Line %1").arg(n));
+}
+
+void frmMain::lwShow_ItemClick(int row) {
+    if (document_.bNoDisplay) return;
+    const int n = row + 1;
+    setPanelText(QStringLiteral("line"), QStringLiteral("Line %1").arg(n));
+    // Lines without a group colour have no duplicate row to go to.
+    if (!lwShowModel->data(lwShowModel->index(row, 0), Qt::ForegroundRole).isValid()) return;
+    const auto& rows = results_.dupRows;
+    for (std::size_t r = 0; r < rows.size() && static_cast<int>(r) < lwDupsModel->rowCount(); ++r) {
+        if (rows[r].line == n) {
+            highlightRow(lwDups, static_cast<int>(r));
+            return;
+        }
+    }
+}
+
+void frmMain::lwDups_MouseUp(QMouseEvent* e) {
+    if (e->button() != Qt::RightButton || (host_ && host_->commandRunning()) || document_.bNoDisplay ||
+        lwDupsModel->rowCount() == 0)
+        return;
+    mnuPopupDups->popup(e->globalPosition().toPoint());
+}
+
+void frmMain::lwShow_MouseUp(QMouseEvent* e) {
+    if (e->button() != Qt::RightButton || (host_ && host_->commandRunning()) || document_.bNoDisplay ||
+        lwShowModel->rowCount() == 0)
+        return;
+    mnuPopupSource->popup(e->globalPosition().toPoint());
+}
+
+bool frmMain::lwShow_OLEDragDrop(QEvent* event) {
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QMimeData* data = drop->mimeData();
+    std::vector<std::string> paths;
+    if (data && data->hasUrls()) {
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile()) paths.push_back(url.toLocalFile().toUtf8().toStdString());
+    }
+    // Only a list of files is taken; text and the like are not.
+    if (paths.empty()) {
+        drop->ignore();
+        return true;
+    }
+    drop->acceptProposedAction();
+    if (event->type() == QEvent::Drop && host_) host_->onFilesDropped(std::move(paths));
+    return true;
 }
 
 void frmMain::RefreshButtonBar() {

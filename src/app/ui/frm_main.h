@@ -22,10 +22,12 @@
 #include <QMainWindow>
 #include <QString>
 
+class QAction;
 class QLabel;
+class QMenu;
 class QStatusBar;
 class QToolButton;
-class QTreeView;
+class QTableView;
 
 namespace twinsift {
 
@@ -61,11 +63,18 @@ public:
     void RefreshButtonBar();
 
     QToolButton* button(CmdButton which) const;
-    QTreeView* showView() const { return lwShow; }
-    QTreeView* dupView() const { return lwDups; }
+    QTableView* showView() const { return lwShow; }
+    QTableView* dupView() const { return lwDups; }
     ShowRowsModel& showModel() const { return *lwShowModel; }
     DupRowsModel& dupModel() const { return *lwDupsModel; }
     cProgressBar& progressBar() { return oProgress; }
+
+    // The text of the highlighted row of a view, exactly as it shows; empty
+    // when no row is highlighted.
+    QString highlightedRowText(const QTableView* view) const;
+    // The two context menus ("Copy to clipboard"); open only over a view.
+    QMenu* popupDups() const { return mnuPopupDups; }
+    QMenu* popupSource() const { return mnuPopupSource; }
 
     // True from load until the first activation has run; the window's
     // geometry is remembered on resize only after it.
@@ -94,6 +103,13 @@ private:
     void FirstActivation();
     bool handleKey(QKeyEvent* key);
     void command(AppCommand cmd);
+    // The result views: navigation between them, context menus and drops.
+    void lwDups_Click();
+    void lwShow_ItemClick(int row);
+    void lwDups_MouseUp(QMouseEvent* e);
+    void lwShow_MouseUp(QMouseEvent* e);
+    bool lwShow_OLEDragDrop(QEvent* e);
+    void highlightRow(QTableView* view, int row);
 
     SettingsValues& settings_;
     const AppIdentity& app_;
@@ -113,8 +129,8 @@ private:
     QLabel* lblSource = nullptr;
     QLabel* lblShowQuickstartHelp = nullptr;
     QWidget* picSplit = nullptr;
-    QTreeView* lwShow = nullptr;
-    QTreeView* lwDups = nullptr;
+    QTableView* lwShow = nullptr;
+    QTableView* lwDups = nullptr;
     ShowRowsModel* lwShowModel = nullptr;
     DupRowsModel* lwDupsModel = nullptr;
     QLabel* lblDups = nullptr;
@@ -123,6 +139,10 @@ private:
     QLabel* panelStatus_ = nullptr;
     QLabel* panelSelected_ = nullptr;
     QLabel* panelLine_ = nullptr;
+    QMenu* mnuPopupDups = nullptr;
+    QMenu* mnuPopupSource = nullptr;
+    QAction* mnuCopyDups = nullptr;
+    QAction* mnuCopySource = nullptr;
 
     cProgressBar oProgress;
     cSplitter oSplitter;

@@ -17,6 +17,10 @@ public:
     virtual void onCommand(AppCommand command) = 0;
     // Files were dropped on the source view, in drop order.
     virtual void onFilesDropped(std::vector<std::string> paths) = 0;
+    // The user ticked or cleared the check box of duplicate row `row` (0-based).
+    virtual void onDupRowChecked(std::int32_t row) = 0;
+    // An Open or Save As is running: no context menu may open.
+    virtual bool commandRunning() const = 0;
     // The last step of the first activation: the window is up, the quickstart
     // window (if any) shows; a file named on the command line may open now.
     virtual void onFirstActivationDone() = 0;

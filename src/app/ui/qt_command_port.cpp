@@ -6,10 +6,12 @@
 #include <QApplication>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QTimer>
 #include <QToolButton>
-#include <QTreeView>
+#include <QTableView>
 
 #include <algorithm>
+#include <utility>
 #include <limits>
 
 namespace twinsift {
@@ -63,9 +65,49 @@ void QtCommandPort::pumpEvents() {
     // A handler run from here may itself pump; the inner call must not
     // start a second event loop pass under the first.
     if (pumping_) return;
+    // The command asks every batch of lines; a person sees a few dozen
+    // pictures a second. Between those the new status text and progress wait
+    // in their controls, and the event queue (Cancel with it) waits too.
+    if (lastPump_.isValid() && lastPump_.elapsed() < pumpIntervalMs_) return;
     pumping_ = true;
+    // A view lays out all its rows again when it hears of new ones, so the
+    // larger the views the rarer they are told: the laying out stays about a
+    // tenth of the command's time whatever the size of the file.
+    if (!lastFlush_.isValid() || lastFlush_.elapsed() >= std::max<qint64>(pumpIntervalMs_, 10 * flushCostMs_))
+        flushRows();
     QCoreApplication::processEvents();
+    lastPump_.start();
     pumping_ = false;
+}
+
+void QtCommandPort::flushRows() {
+    lastFlush_.start();
+    if (pendingShowRows_ < 0 && pendingDupRows_ < 0) return;
+    if (pendingShowRows_ >= 0) {
+        window_.showModel().setRows(std::exchange(pendingShowRows_, -1));
+        // Laid out now rather than at some later pass of the event loop, so
+        // that its cost is known and paced.
+        window_.showView()->doItemsLayout();
+    }
+    if (pendingDupRows_ >= 0) {
+        window_.dupModel().setRows(std::exchange(pendingDupRows_, -1));
+        window_.dupView()->doItemsLayout();
+        // The source rows of the new entries took their group's colour; the
+        // view reads colours when it paints, so a repaint is all it needs.
+        window_.showView()->viewport()->update();
+    }
+    flushCostMs_ = lastFlush_.elapsed();
+}
+
+void QtCommandPort::scheduleFlush() {
+    // Whatever way a command ends, the views catch up once the window is
+    // idle again.
+    if (flushScheduled_) return;
+    flushScheduled_ = true;
+    QTimer::singleShot(0, &flushContext_, [this] {
+        flushScheduled_ = false;
+        flushRows();
+    });
 }
 
 void QtCommandPort::setButtonEnabled(CmdButton button, bool enabled) {
@@ -83,10 +125,12 @@ void QtCommandPort::setButtonFocus(CmdButton button) {
 void QtCommandPort::refreshButtonBar() { window_.RefreshButtonBar(); }
 
 void QtCommandPort::setDupRowChecked(std::int32_t index, bool checked) {
+    flushRows();
     window_.dupModel().rowsChanged(index, index, {Qt::CheckStateRole});
 }
 
 std::int32_t QtCommandPort::highlightedDupRow() const {
+    const_cast<QtCommandPort*>(this)->flushRows();
     const QModelIndex current = window_.dupView()->currentIndex();
     if (!current.isValid() || !window_.dupView()->selectionModel()->isSelected(current)) return -1;
     return current.row();
@@ -95,16 +139,24 @@ std::int32_t QtCommandPort::highlightedDupRow() const {
 void QtCommandPort::setMainWindowEnabled(bool enabled) { window_.setEnabled(enabled); }
 
 void QtCommandPort::clearListViews() {
+    pendingShowRows_ = pendingDupRows_ = -1;
     window_.showModel().clear();
     window_.dupModel().clear();
 }
 
-void QtCommandPort::showRowsAdded(std::int32_t rowCount) { window_.showModel().setRows(rowCount); }
+void QtCommandPort::showRowsAdded(std::int32_t rowCount) {
+    pendingShowRows_ = rowCount;
+    scheduleFlush();
+}
 
-void QtCommandPort::showRowChanged(std::int32_t row) { window_.showModel().rowsChanged(row, row, {Qt::DisplayRole}); }
+void QtCommandPort::showRowChanged(std::int32_t row) {
+    flushRows();
+    window_.showModel().rowsChanged(row, row, {Qt::DisplayRole});
+}
 
 void QtCommandPort::showNoticeRow(std::string_view) {
     // The model reads the notice from the ResultsView, like every other row.
+    pendingShowRows_ = -1;
     window_.showModel().clear();
     window_.showModel().setRows(1);
 }
@@ -116,20 +168,21 @@ void QtCommandPort::setDupViewDisplayOption(bool on) {
 }
 
 void QtCommandPort::dupRowsAdded(std::int32_t rowCount) {
-    window_.dupModel().setRows(rowCount);
-    // The source rows of the new entries took their group's colour.
-    window_.showModel().rowsChanged(0, window_.showModel().rowCount() - 1, {Qt::ForegroundRole});
+    pendingDupRows_ = rowCount;
+    scheduleFlush();
 }
 
 void QtCommandPort::unselectViewRows() {
-    for (QTreeView* view : {window_.showView(), window_.dupView()}) {
+    flushRows();
+    for (QTableView* view : {window_.showView(), window_.dupView()}) {
         view->selectionModel()->clearSelection();
         view->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     }
 }
 
 void QtCommandPort::refreshViews() {
-    for (QTreeView* view : {window_.showView(), window_.dupView()}) view->viewport()->update();
+    flushRows();
+    for (QTableView* view : {window_.showView(), window_.dupView()}) view->viewport()->update();
 }
 
 } // namespace twinsift

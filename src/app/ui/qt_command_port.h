@@ -6,6 +6,9 @@
 
 #include "platform/command_port.h"
 
+#include <QElapsedTimer>
+#include <QObject>
+
 namespace twinsift {
 
 class frmMain;
@@ -54,6 +57,10 @@ public:
     std::int32_t highlightedDupRow() const override;
 
     WindowService& windows() override { return windows_; }
+
+    // The shortest time between two passes of the event loop during a long
+    // command; 0 lets every call of pumpEvents run the events.
+    void setPumpInterval(int ms) { pumpIntervalMs_ = ms; }
     DesktopServices& desktop() override { return desktop_; }
 
 private:
@@ -62,6 +69,22 @@ private:
     FileDialogPort& files_;
     WindowService& windows_;
     DesktopServices& desktop_;
+    // Events run (and the window repaints) at most every pumpIntervalMs_ of a
+    // long command. The views hear of new rows more rarely still: each time a
+    // view hears of new rows it lays all of them out again, so telling it
+    // every batch of lines would cost time that grows with the square of the
+    // file. The counts wait here until then.
+    int pumpIntervalMs_ = 30;
+    qint64 flushCostMs_ = 0;
+    QElapsedTimer lastPump_;
+    void flushRows();
+    void scheduleFlush();
+    std::int32_t pendingShowRows_ = -1;
+    std::int32_t pendingDupRows_ = -1;
+    bool flushScheduled_ = false;
+    QObject flushContext_; // the pending catch-up dies with the port
+    QElapsedTimer lastFlush_;
+
     bool pumping_ = false;
     bool overrideCursor_ = false;
 };

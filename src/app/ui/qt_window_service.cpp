@@ -4,6 +4,7 @@
 #include "app/ui/frm_quickstart.h"
 #include "app/ui/frm_settings.h"
 #include "scan/document.h"
+#include "scan/ui/frm_load.h"
 #include "settings/settings_values.h"
 
 namespace twinsift {
@@ -13,8 +14,9 @@ QtWindowService::~QtWindowService() {
 }
 
 bool QtWindowService::showLoadOptions() {
-    // No load options window yet: the stored options apply.
-    return true;
+    frmLoad dialog(settings_, run_, boxes_, office_, parent_.data());
+    dialog.exec();
+    return dialog.okPressed();
 }
 
 bool QtWindowService::showSaveOptions() { return false; }

@@ -16,6 +16,7 @@ struct LoadedDocument;
 struct RunState;
 struct SettingsValues;
 class frmQuickstart;
+class modOffice;
 
 class QtWindowService final : public WindowService {
 public:
@@ -25,6 +26,8 @@ public:
     ~QtWindowService() override;
 
     void setParentWindow(QWidget* parent) { parent_ = parent; }
+    // The Office adapter that lists a workbook's worksheets for the load options.
+    void setOffice(modOffice* office) { office_ = office; }
 
     bool showLoadOptions() override;
     bool showSaveOptions() override;
@@ -42,6 +45,7 @@ private:
     MessagePort& boxes_;
     DesktopServices& desktop_;
     QPointer<QWidget> parent_;
+    modOffice* office_ = nullptr;
     QPointer<frmQuickstart> quickstart_;
 };
 

@@ -98,4 +98,17 @@ QVariant DupRowsModel::data(const QModelIndex& index, int role) const {
     }
 }
 
+Qt::ItemFlags DupRowsModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = ResultRowsModel::flags(index);
+    if (index.isValid()) f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+bool DupRowsModel::setData(const QModelIndex& index, const QVariant&, int role) {
+    if (role != Qt::CheckStateRole || !index.isValid() || index.row() >= rowCount()) return false;
+    if (onUserCheck) onUserCheck(index.row());
+    emit dataChanged(index, index, {Qt::CheckStateRole});
+    return true;
+}
+
 } // namespace twinsift

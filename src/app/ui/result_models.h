@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 namespace twinsift {
 
@@ -52,6 +53,12 @@ class DupRowsModel final : public ResultRowsModel {
 public:
     using ResultRowsModel::ResultRowsModel;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // A click on a check box does not set the box: it asks onUserCheck, which
+    // decides about the entry's flag; the box then shows the flag.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    std::function<void(std::int32_t row)> onUserCheck;
 };
 
 } // namespace twinsift

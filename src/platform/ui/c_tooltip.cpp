@@ -29,7 +29,7 @@ QString CTooltip::balloonText() const {
                           "<img src=\":/pictures/info.png\" width=\"24\" height=\"24\"></td>"
                           "<td width=\"292\" valign=\"middle\" align=\"left\"><b>%1</b></td></tr>"
                           "<tr><td colspan=\"2\">%2</td></tr></table>")
-        .arg(title_.toHtmlEscaped(), text_.toHtmlEscaped());
+        .arg(title_.toHtmlEscaped(), text_.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")));
 }
 
 void CTooltip::showBalloon() {
