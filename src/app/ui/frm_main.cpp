@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QShowEvent>
 #include <QStatusBar>
@@ -96,6 +97,7 @@ frmMain::frmMain(SettingsValues& settings, const AppIdentity& app, const LoadedD
     setWindowTitle(qs(app_.sAppName));
     setAccessibleName(qs(app_.sAppName));
     createControls();
+    createSelectMenu();
 
     // Until a document is loaded only Open, Settings and About make sense.
     cmdSave->setEnabled(false);
@@ -134,6 +136,53 @@ QToolButton* frmMain::button(CmdButton which) const {
 
 void frmMain::command(AppCommand cmd) {
     if (host_) host_->onCommand(cmd);
+}
+
+void frmMain::createSelectMenu() {
+    mnuSelect = new QMenu(this);
+    mnuSelect->setObjectName(QStringLiteral("mnuSelect"));
+    mnuSelect->setAccessibleName(QStringLiteral("mnuSelect"));
+    struct Item {
+        const char* name;
+        const char* caption;
+        int key; // Ctrl+F<key>
+    };
+    // A zero name is a separator. The keys are only labels here: the window's
+    // key handler runs them, so they work while the menu is closed.
+    const Item items[] = {
+        {"mnuSelAll", "All", 1},
+        {"mnuUnsel", "None", 2},
+        {nullptr, nullptr, 0},
+        {"mnuInvert", "Invert", 3},
+        {nullptr, nullptr, 0},
+        {"mnuSelAllButFirst", "All but first duplicate", 4},
+        {"mnuSelAllButLast", "All but last duplicate", 5},
+        {nullptr, nullptr, 0},
+        {"mnuSelAllButFirstNN", "All but first x duplicates", 6},
+        {"mnuSelAllButLastNN", "All but last x duplicates", 7},
+        {nullptr, nullptr, 0},
+        {"mnuSelAllOfCurrent", "All of currently marked kind", 8},
+        {"mnuSelNoneOfCurrent", "None of currently marked kind", 9},
+    };
+    for (const Item& item : items) {
+        if (!item.name) {
+            mnuSelect->addSeparator();
+            continue;
+        }
+        QAction* a = mnuSelect->addAction(QString::fromLatin1(item.caption) + QStringLiteral("\tCtrl+F") +
+                                          QString::number(item.key));
+        a->setObjectName(QString::fromLatin1(item.name));
+        a->setData(item.key);
+    }
+}
+
+std::optional<AppCommand> frmMain::popupSelectMenu() {
+    const QPoint local(cmdSelect->x() + cmdSelect->width() + 1, cmdSelect->y());
+    const QPoint global = cmdSelect->parentWidget()->mapToGlobal(local);
+    QAction* chosen = menuRunner_ ? menuRunner_(*mnuSelect, global) : mnuSelect->exec(global);
+    RefreshButtonBar();
+    if (!chosen || !chosen->data().isValid()) return std::nullopt;
+    return selectionKeyCommand(chosen->data().toInt());
 }
 
 void frmMain::createControls() {

@@ -22,7 +22,12 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
+#include <optional>
+
+class QAction;
 class QLabel;
+class QMenu;
 class QStatusBar;
 class QToolButton;
 class QTreeView;
@@ -60,6 +65,16 @@ public:
     // window or a pop-up menu has closed over them.
     void RefreshButtonBar();
 
+    // Pops the Select menu up beside the Select button's right edge and
+    // answers the command chosen, if any; the button bar is repainted after
+    // the menu has closed either way.
+    std::optional<AppCommand> popupSelectMenu();
+    QMenu* selectMenu() const { return mnuSelect; }
+    // How the menu is run: by default modally at the point; a test picks an
+    // item instead (nullptr: closed without a choice).
+    using MenuRunner = std::function<QAction*(QMenu& menu, const QPoint& globalPos)>;
+    void setMenuRunner(MenuRunner runner) { menuRunner_ = std::move(runner); }
+
     QToolButton* button(CmdButton which) const;
     QTreeView* showView() const { return lwShow; }
     QTreeView* dupView() const { return lwDups; }
@@ -87,6 +102,7 @@ protected:
 
 private:
     void createControls();
+    void createSelectMenu();
     void placeFromSettings();
     void createProgressBar();
     void createSplitter();
@@ -123,6 +139,8 @@ private:
     QLabel* panelStatus_ = nullptr;
     QLabel* panelSelected_ = nullptr;
     QLabel* panelLine_ = nullptr;
+    QMenu* mnuSelect = nullptr;
+    MenuRunner menuRunner_;
 
     cProgressBar oProgress;
     cSplitter oSplitter;

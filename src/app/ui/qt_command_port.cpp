@@ -63,6 +63,7 @@ void QtCommandPort::pumpEvents() {
     // A handler run from here may itself pump; the inner call must not
     // start a second event loop pass under the first.
     if (pumping_) return;
+    flushDupChecks();
     pumping_ = true;
     QCoreApplication::processEvents();
     pumping_ = false;
@@ -82,8 +83,21 @@ void QtCommandPort::setButtonFocus(CmdButton button) {
 
 void QtCommandPort::refreshButtonBar() { window_.RefreshButtonBar(); }
 
-void QtCommandPort::setDupRowChecked(std::int32_t index, bool checked) {
-    window_.dupModel().rowsChanged(index, index, {Qt::CheckStateRole});
+void QtCommandPort::setDupRowChecked(std::int32_t index, bool) {
+    // The model reads the box from the entry's flag, which is already written.
+    if (!batchingChecks_) {
+        window_.dupModel().rowsChanged(index, index, {Qt::CheckStateRole});
+        return;
+    }
+    if (dirtyFirst_ < 0 || index < dirtyFirst_) dirtyFirst_ = index;
+    if (index > dirtyLast_) dirtyLast_ = index;
+}
+
+void QtCommandPort::flushDupChecks() {
+    if (dirtyFirst_ < 0) return;
+    const std::int32_t first = dirtyFirst_, last = dirtyLast_;
+    dirtyFirst_ = dirtyLast_ = -1;
+    window_.dupModel().rowsChanged(first, last, {Qt::CheckStateRole});
 }
 
 std::int32_t QtCommandPort::highlightedDupRow() const {
@@ -92,7 +106,11 @@ std::int32_t QtCommandPort::highlightedDupRow() const {
     return current.row();
 }
 
-void QtCommandPort::setMainWindowEnabled(bool enabled) { window_.setEnabled(enabled); }
+void QtCommandPort::setMainWindowEnabled(bool enabled) {
+    batchingChecks_ = !enabled;
+    if (enabled) flushDupChecks();
+    window_.setEnabled(enabled);
+}
 
 void QtCommandPort::clearListViews() {
     window_.showModel().clear();

@@ -57,6 +57,8 @@ public:
     DesktopServices& desktop() override { return desktop_; }
 
 private:
+    void flushDupChecks();
+
     frmMain& window_;
     MessagePort& boxes_;
     FileDialogPort& files_;
@@ -64,6 +66,11 @@ private:
     DesktopServices& desktop_;
     bool pumping_ = false;
     bool overrideCursor_ = false;
+    // While a command walks the list with the window disabled, the check
+    // boxes it changes are told to the view in one range when it ends, not
+    // one row at a time.
+    bool batchingChecks_ = false;
+    std::int32_t dirtyFirst_ = -1, dirtyLast_ = -1;
 };
 
 } // namespace twinsift
