@@ -77,6 +77,7 @@ TEST_F(SaveSelectionDialog, EnterIsOkEscIsCancelAndF1DoesNothing) {
 TEST_F(SaveSelectionDialog, LaysOutOnResizeAndKeepsItsMinimumSize) {
     frmSaveSelection d(doc, false);
     EXPECT_EQ(d.size(), QSize(px(4710), px(3030)));
+    d.show();
     d.resize(600, 400);
     EXPECT_EQ(d.lstFiles->geometry(), QRect(px(120), px(720), 600 - px(250), 400 - px(1400)));
     EXPECT_EQ(d.cmdOk->pos(), QPoint(600 - px(2200), 400 - px(500)));
@@ -86,6 +87,7 @@ TEST_F(SaveSelectionDialog, LaysOutOnResizeAndKeepsItsMinimumSize) {
 
     // In debug mode there is no minimum, and rules that cannot apply are skipped.
     frmSaveSelection debug(doc, true);
+    debug.show();
     debug.resize(50, 50);
     EXPECT_EQ(debug.size(), QSize(50, 50));
     EXPECT_EQ(debug.cmdCancel->pos(), QPoint(50 - px(1100), 50 - px(500)));

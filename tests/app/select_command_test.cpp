@@ -56,7 +56,7 @@ struct SelectFromWindow : test::AppFixture {
             s += document.lstDuplicates.Selected(i) ? QLatin1Char('x') : QLatin1Char('.');
         return s;
     }
-    QString boxes() {
+    QString checkBoxes() {
         const QAbstractItemModel& m = *window().dupView()->model();
         QString s;
         for (int r = 0; r < m.rowCount(); ++r)
@@ -95,7 +95,7 @@ TEST_F(SelectFromWindow, MenuOpensBesideTheButtonWithItsItemsAndRunsTheChosenRul
 
     // Entries in group order: a1 a3 a6 b2 b5 c4 c7 c8.
     EXPECT_EQ(flags(), QStringLiteral(".xx.x.xx"));
-    EXPECT_EQ(boxes(), flags());
+    EXPECT_EQ(checkBoxes(), flags());
     EXPECT_EQ(selectedPanel(), QStringLiteral("5 of 8 dups. selected."));
     EXPECT_TRUE(window().isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -108,7 +108,7 @@ TEST_F(SelectFromWindow, MenuOpensBesideTheButtonWithItsItemsAndRunsTheChosenRul
     EXPECT_EQ(flags(), QStringLiteral("xx.x.xx."));
     menu(QStringLiteral("Invert"));
     EXPECT_EQ(flags(), QStringLiteral("..x.x..x"));
-    EXPECT_EQ(boxes(), flags());
+    EXPECT_EQ(checkBoxes(), flags());
     EXPECT_EQ(selectedPanel(), QStringLiteral("3 of 8 dups. selected."));
     menu(QStringLiteral("None"));
     EXPECT_EQ(flags(), QStringLiteral("........"));
@@ -128,7 +128,7 @@ TEST_F(SelectFromWindow, CtrlKeysRunTheCommandsOnlyWithoutShiftOrAltAndOnlyWithR
 
     key(1, Qt::ControlModifier);
     EXPECT_EQ(flags(), QStringLiteral("xxxxxxxx"));
-    EXPECT_EQ(boxes(), flags());
+    EXPECT_EQ(checkBoxes(), flags());
     EXPECT_EQ(selectedPanel(), QStringLiteral("8 of 8 dups. selected."));
     key(2, Qt::ControlModifier);
     EXPECT_EQ(flags(), QStringLiteral("........"));
@@ -194,7 +194,7 @@ TEST_F(SelectFromWindow, GroupCommandsActOnTheHighlightedRowsGroup) {
     highlight(6); // middle row of group c
     menu(QStringLiteral("All of currently marked kind"));
     EXPECT_EQ(flags(), QStringLiteral("xxx..xxx"));
-    EXPECT_EQ(boxes(), flags());
+    EXPECT_EQ(checkBoxes(), flags());
 
     highlight(1);
     menu(QStringLiteral("None of currently marked kind"));
@@ -220,13 +220,13 @@ TEST_F(SelectFromWindow, TickingABoxWhileACommandRunsLeavesBoxAndFlagAlone) {
     EXPECT_TRUE(window().isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(flags(), QStringLiteral(".xx.x.xx"));
-    EXPECT_EQ(boxes(), flags());
+    EXPECT_EQ(checkBoxes(), flags());
     EXPECT_EQ(selectedPanel(), QStringLiteral("5 of 8 dups. selected."));
 
     // Afterwards the same tick flips the flag and the count.
     app->selection().lwDups_ItemCheck(0);
     EXPECT_EQ(flags(), QStringLiteral("xxx.x.xx"));
-    EXPECT_EQ(boxes(), flags());
+    EXPECT_EQ(checkBoxes(), flags());
     EXPECT_EQ(selectedPanel(), QStringLiteral("6 of 8 dups. selected."));
 }
 

@@ -38,9 +38,9 @@ public:
         queue.pop_front();
         return r;
     }
-    std::optional<std::string> inputBox(std::string_view id, std::string_view prompt, std::string_view /*title*/,
+    std::optional<std::string> inputBox(std::string_view id, std::string_view prompt, std::string_view title,
                                         std::string_view /*defaultText*/) override {
-        calls.push_back({std::string(id), std::string(prompt), MsgIcon::None, MsgButtons::OkCancel});
+        calls.push_back({std::string(id), std::string(prompt), MsgIcon::None, MsgButtons::OkCancel, std::string(title)});
         auto& queue = inputs_[std::string(id)];
         if (queue.empty()) return std::nullopt;
         std::string reply = queue.front();

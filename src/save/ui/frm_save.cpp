@@ -154,12 +154,12 @@ void frmSave::chkSort_Click() {
 
 void frmSave::cmdOk_Click() {
     ok_ = true;
-    QDialog::done(QDialog::Accepted);
+    done(QDialog::Accepted);
 }
 
 void frmSave::cmdCancel_Click() {
     ok_ = false;
-    QDialog::done(QDialog::Rejected);
+    done(QDialog::Rejected);
 }
 
 void frmSave::reject() { cmdCancel_Click(); }
