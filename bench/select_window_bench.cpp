@@ -30,7 +30,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace ts = twinsift;
 

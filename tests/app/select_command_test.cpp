@@ -32,8 +32,9 @@ struct SelectFromWindow : test::AppFixture {
             chosenMenu.clear();
             QAction* hit = nullptr;
             for (QAction* a : menu.actions()) {
-                chosenMenu << (a->isSeparator() ? QStringLiteral("-") : a->text());
-                if (!pick.isEmpty() && a->text().section(QLatin1Char('\t'), 0, 0) == pick) hit = a;
+                chosenMenu << (a->isSeparator() ? QStringLiteral("-")
+                                                : a->text() + QLatin1Char('\t') + a->shortcut().toString());
+                if (!pick.isEmpty() && a->text() == pick) hit = a;
             }
             return hit;
         });

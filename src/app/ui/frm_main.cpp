@@ -147,8 +147,8 @@ void frmMain::createSelectMenu() {
         const char* caption;
         int key; // Ctrl+F<key>
     };
-    // A zero name is a separator. The keys are only labels here: the window's
-    // key handler runs them, so they work while the menu is closed.
+    // A zero name is a separator. The window's key handler runs the keys, so
+    // they work while the menu is closed.
     const Item items[] = {
         {"mnuSelAll", "All", 1},
         {"mnuUnsel", "None", 2},
@@ -169,9 +169,12 @@ void frmMain::createSelectMenu() {
             mnuSelect->addSeparator();
             continue;
         }
-        QAction* a = mnuSelect->addAction(QString::fromLatin1(item.caption) + QStringLiteral("\tCtrl+F") +
-                                          QString::number(item.key));
+        QAction* a = mnuSelect->addAction(QString::fromLatin1(item.caption));
         a->setObjectName(QString::fromLatin1(item.name));
+        // The key shows beside the caption; bound to the menu alone, it never
+        // takes the key from the window while the menu is closed.
+        a->setShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_F1 + item.key - 1)));
+        a->setShortcutContext(Qt::WidgetShortcut);
         a->setData(item.key);
     }
 }
