@@ -182,7 +182,16 @@ void frmMain::createSelectMenu() {
 std::optional<AppCommand> frmMain::popupSelectMenu() {
     const QPoint local(cmdSelect->x() + cmdSelect->width() + 1, cmdSelect->y());
     const QPoint global = cmdSelect->parentWidget()->mapToGlobal(local);
+    // An item can also be triggered without a click (a screen reader's
+    // action); the menu closes on it like on a click.
+    QAction* triggered = nullptr;
+    const QMetaObject::Connection onTrigger = connect(mnuSelect, &QMenu::triggered, this, [this, &triggered](QAction* a) {
+        triggered = a;
+        if (mnuSelect->isVisible()) mnuSelect->close();
+    });
     QAction* chosen = menuRunner_ ? menuRunner_(*mnuSelect, global) : mnuSelect->exec(global);
+    disconnect(onTrigger);
+    if (!chosen) chosen = triggered;
     RefreshButtonBar();
     if (!chosen || !chosen->data().isValid()) return std::nullopt;
     return selectionKeyCommand(chosen->data().toInt());
