@@ -98,7 +98,7 @@ TEST_F(SelectFromWindow, MenuOpensBesideTheButtonWithItsItemsAndRunsTheChosenRul
     EXPECT_EQ(flags(), QStringLiteral(".xx.x.xx"));
     EXPECT_EQ(checkBoxes(), flags());
     EXPECT_EQ(selectedPanel(), QStringLiteral("5 of 8 dups. selected."));
-    EXPECT_TRUE(window().isEnabled());
+    EXPECT_FALSE(window().inputBlocked());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     // Closing the menu without a choice changes nothing.
@@ -210,7 +210,9 @@ TEST_F(SelectFromWindow, TickingABoxWhileACommandRunsLeavesBoxAndFlagAlone) {
     bool ticked = false, disabled = false, hourglass = false;
     QTimer::singleShot(0, &window(), [&] {
         ticked = true;
-        disabled = !window().isEnabled();
+        disabled = window().inputBlocked();
+        // A click that reaches the window now goes nowhere.
+        QTest::mouseClick(child<QToolButton>("cmdSave"), Qt::LeftButton);
         hourglass = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         app->selection().lwDups_ItemCheck(0);
     });
@@ -218,7 +220,9 @@ TEST_F(SelectFromWindow, TickingABoxWhileACommandRunsLeavesBoxAndFlagAlone) {
     ASSERT_TRUE(ticked);
     EXPECT_TRUE(disabled);
     EXPECT_TRUE(hourglass);
-    EXPECT_TRUE(window().isEnabled());
+    EXPECT_EQ(windows.saveOptions, 0);
+    EXPECT_TRUE(dialogs.saveRequests.empty());
+    EXPECT_FALSE(window().inputBlocked());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(flags(), QStringLiteral(".xx.x.xx"));
     EXPECT_EQ(checkBoxes(), flags());

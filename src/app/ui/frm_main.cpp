@@ -468,7 +468,37 @@ bool frmMain::handleKey(QKeyEvent* key) {
     return false;
 }
 
+namespace {
+
+bool isUserInput(QEvent::Type type) {
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Wheel:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::Close:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (inputBlocked_ && isUserInput(event->type())) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && w->window() == this) {
+            event->ignore();
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress) {
         auto* w = qobject_cast<QWidget*>(watched);
         if (w && w->window() == this && w->isEnabled() && handleKey(static_cast<QKeyEvent*>(event))) return true;

@@ -75,6 +75,12 @@ public:
     using MenuRunner = std::function<QAction*(QMenu& menu, const QPoint& globalPos)>;
     void setMenuRunner(MenuRunner runner) { menuRunner_ = std::move(runner); }
 
+    // While a command walks a list the window takes no input. It is not
+    // greyed: no event runs until the walk ends, so the grey would only
+    // flash, and repainting every control twice costs more than the walk.
+    void setInputBlocked(bool blocked) { inputBlocked_ = blocked; }
+    bool inputBlocked() const { return inputBlocked_; }
+
     QToolButton* button(CmdButton which) const;
     QTreeView* showView() const { return lwShow; }
     QTreeView* dupView() const { return lwDups; }
@@ -141,6 +147,7 @@ private:
     QLabel* panelLine_ = nullptr;
     QMenu* mnuSelect = nullptr;
     MenuRunner menuRunner_;
+    bool inputBlocked_ = false;
 
     cProgressBar oProgress;
     cSplitter oSplitter;

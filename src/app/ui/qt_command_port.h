@@ -6,6 +6,8 @@
 
 #include "platform/command_port.h"
 
+#include <string>
+
 namespace twinsift {
 
 class frmMain;
@@ -58,6 +60,7 @@ public:
 
 private:
     void flushDupChecks();
+    void flushPanels();
 
     frmMain& window_;
     MessagePort& boxes_;
@@ -71,6 +74,13 @@ private:
     // one row at a time.
     bool batchingChecks_ = false;
     std::int32_t dirtyFirst_ = -1, dirtyLast_ = -1;
+    // Likewise the panel texts: nothing repaints before the walk lets events
+    // run, so only the last text of each panel reaches its label.
+    struct PendingPanel {
+        std::string text;
+        bool set = false;
+    };
+    PendingPanel pendingPanels_[3]; // "status", "selected", "line"
 };
 
 } // namespace twinsift
