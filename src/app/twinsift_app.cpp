@@ -6,7 +6,10 @@
 #include "office/mod_office.h"
 #include "platform/help_file.h"
 #include "results/selection.h"
+#include "save/office_save_side.h"
+#include "save/save_driver.h"
 #include "scan/document.h"
+#include "scan/line_filters.h"
 #include "scan/office_lines.h"
 #include "scan/patterns.h"
 #include "scan/scan_driver.h"
@@ -42,8 +45,11 @@ TwinsiftApp::TwinsiftApp(AppContext context, AppServices services)
     scan_ = std::make_unique<ScanDriver>(ctx_.document, ctx_.settings, ctx_.run, *port_, results_);
     scan_->setAppIdentity(ctx_.identity);
     if (ctx_.office && ctx_.officeLines) scan_->setOffice(makeOfficeSession(*ctx_.office, *ctx_.officeLines));
-    scan_->setRegExpAvailable(InitRegExp());
+    bRegExpAvailable_ = InitRegExp();
+    scan_->setRegExpAvailable(bRegExpAvailable_);
     selection_ = std::make_unique<SelectionCommands>(ctx_.document, ctx_.run, *port_);
+    save_ = std::make_unique<SaveDriver>(ctx_.document, ctx_.settings, ctx_.run, *port_);
+    save_->setAppIdentity(ctx_.identity);
     window_->setHost(this);
 }
 
@@ -99,7 +105,11 @@ bool TwinsiftApp::dispatch(AppCommand command) {
         copyHighlightedRow(command);
         return true;
     case AppCommand::SaveAs:
+        runSave();
+        return true;
     case AppCommand::Select:
+        runSelectMenu();
+        return true;
     case AppCommand::Tools:
     case AppCommand::Stop:
         return false;
@@ -111,6 +121,16 @@ void TwinsiftApp::runSelectionKey(AppCommand command) {
     // The keys work only while the duplicate view shows rows; in large-file
     // mode the commands are reached through the Select button alone.
     if (ctx_.document.bNoDisplay || ctx_.document.lstDuplicates.ListCount() == 0) return;
+    runSelection(command);
+}
+
+void TwinsiftApp::runSelectMenu() {
+    // The menu is the way in for large-file mode too, where the view is empty.
+    const std::optional<AppCommand> chosen = window_->popupSelectMenu();
+    if (chosen) runSelection(*chosen);
+}
+
+void TwinsiftApp::runSelection(AppCommand command) {
     SelectionCommands& s = *selection_;
     switch (command) {
     case AppCommand::SelectAll: s.mnuSelAll_Click(); break;
@@ -143,6 +163,21 @@ void TwinsiftApp::onDupRowChecked(std::int32_t row) {
 }
 
 bool TwinsiftApp::commandRunning() const { return ctx_.run.bBusy; }
+
+void TwinsiftApp::runSave() {
+    // The filters follow the load settings and the document's codec as they
+    // are now; the Office side exists only for the document that is open.
+    LineFilters filters(ctx_.settings, ctx_.document.codec, bRegExpAvailable_);
+    save_->setLineFilters({[&filters](std::string_view l) { return filters.PassesIncludeFilter(l); },
+                           [&filters](std::string_view l) { return filters.PreprocessLine(l, false); }});
+    std::unique_ptr<OfficeSaveSide> officeSide;
+    if (ctx_.office && (ctx_.document.bDocIsWord || ctx_.document.bDocIsExcel))
+        officeSide = std::make_unique<OfficeSaveSide>(*ctx_.office, ctx_.document.bDocIsWord);
+    save_->setOffice(officeSide.get());
+    save_->cmdSave_Click();
+    save_->setOffice(nullptr);
+    save_->setLineFilters({});
+}
 
 void TwinsiftApp::onFilesDropped(std::vector<std::string> paths) {
     // A drop while a command runs is refused then and there; it must not

@@ -66,6 +66,8 @@ public:
     frmMain& window() { return *window_; }
     CommandPort& port();
     ScanDriver& scanDriver() { return *scan_; }
+    SaveDriver& saveDriver() { return *save_; }
+    SelectionCommands& selection() { return *selection_; }
 
     // Runs a command unless a long command is running (Cancel always gets
     // through); false when it was refused.
@@ -87,6 +89,9 @@ private:
     void openHelp();
     void runSelectionKey(AppCommand command);
     void copyHighlightedRow(AppCommand command);
+    void runSelection(AppCommand command);
+    void runSelectMenu();
+    void runSave();
 
     AppContext ctx_;
     AppServices services_;
@@ -95,6 +100,8 @@ private:
     std::unique_ptr<QtCommandPort> port_;
     std::unique_ptr<ScanDriver> scan_;
     std::unique_ptr<SelectionCommands> selection_;
+    std::unique_ptr<SaveDriver> save_;
+    bool bRegExpAvailable_ = true;
     bool settingsSaved_ = false;
 };
 

@@ -21,6 +21,7 @@ public:
         std::string text;
         MsgIcon icon = MsgIcon::None;
         MsgButtons buttons = MsgButtons::Ok;
+        std::string title;
     };
 
     // Answers queued for one question; an unscripted box answers Ok (or
@@ -29,17 +30,17 @@ public:
     void answerInput(const std::string& id, std::string reply) { inputs_[id].push_back(std::move(reply)); }
 
     MsgResult messageBox(std::string_view id, std::string_view text, MsgIcon icon, MsgButtons buttons,
-                         std::string_view /*title*/) override {
-        calls.push_back({std::string(id), std::string(text), icon, buttons});
+                         std::string_view title) override {
+        calls.push_back({std::string(id), std::string(text), icon, buttons, std::string(title)});
         auto& queue = results_[std::string(id)];
         if (queue.empty()) return MsgResult::Ok;
         const MsgResult r = queue.front();
         queue.pop_front();
         return r;
     }
-    std::optional<std::string> inputBox(std::string_view id, std::string_view prompt, std::string_view /*title*/,
+    std::optional<std::string> inputBox(std::string_view id, std::string_view prompt, std::string_view title,
                                         std::string_view /*defaultText*/) override {
-        calls.push_back({std::string(id), std::string(prompt), MsgIcon::None, MsgButtons::OkCancel});
+        calls.push_back({std::string(id), std::string(prompt), MsgIcon::None, MsgButtons::OkCancel, std::string(title)});
         auto& queue = inputs_[std::string(id)];
         if (queue.empty()) return std::nullopt;
         std::string reply = queue.front();

@@ -113,6 +113,7 @@ frmMain::frmMain(SettingsValues& settings, const AppIdentity& app, const LoadedD
     setWindowTitle(qs(app_.sAppName));
     setWindowIcon(pictures::programIcon());
     createControls();
+    createSelectMenu();
 
     // Until a document is loaded only Open, Settings and About make sense.
     cmdSave->setEnabled(false);
@@ -151,6 +152,65 @@ QToolButton* frmMain::button(CmdButton which) const {
 
 void frmMain::command(AppCommand cmd) {
     if (host_) host_->onCommand(cmd);
+}
+
+void frmMain::createSelectMenu() {
+    mnuSelect = new QMenu(this);
+    mnuSelect->setObjectName(QStringLiteral("mnuSelect"));
+    mnuSelect->setAccessibleName(QStringLiteral("mnuSelect"));
+    struct Item {
+        const char* name;
+        const char* caption;
+        int key; // Ctrl+F<key>
+    };
+    // A zero name is a separator. The window's key handler runs the keys, so
+    // they work while the menu is closed.
+    const Item items[] = {
+        {"mnuSelAll", "All", 1},
+        {"mnuUnsel", "None", 2},
+        {nullptr, nullptr, 0},
+        {"mnuInvert", "Invert", 3},
+        {nullptr, nullptr, 0},
+        {"mnuSelAllButFirst", "All but first duplicate", 4},
+        {"mnuSelAllButLast", "All but last duplicate", 5},
+        {nullptr, nullptr, 0},
+        {"mnuSelAllButFirstNN", "All but first x duplicates", 6},
+        {"mnuSelAllButLastNN", "All but last x duplicates", 7},
+        {nullptr, nullptr, 0},
+        {"mnuSelAllOfCurrent", "All of currently marked kind", 8},
+        {"mnuSelNoneOfCurrent", "None of currently marked kind", 9},
+    };
+    for (const Item& item : items) {
+        if (!item.name) {
+            mnuSelect->addSeparator();
+            continue;
+        }
+        QAction* a = mnuSelect->addAction(QString::fromLatin1(item.caption));
+        a->setObjectName(QString::fromLatin1(item.name));
+        // The key shows beside the caption; bound to the menu alone, it never
+        // takes the key from the window while the menu is closed.
+        a->setShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_F1 + item.key - 1)));
+        a->setShortcutContext(Qt::WidgetShortcut);
+        a->setData(item.key);
+    }
+}
+
+std::optional<AppCommand> frmMain::popupSelectMenu() {
+    const QPoint local(cmdSelect->x() + cmdSelect->width() + 1, cmdSelect->y());
+    const QPoint global = cmdSelect->parentWidget()->mapToGlobal(local);
+    // An item can also be triggered without a click (a screen reader's
+    // action); the menu closes on it like on a click.
+    QAction* triggered = nullptr;
+    const QMetaObject::Connection onTrigger = connect(mnuSelect, &QMenu::triggered, this, [this, &triggered](QAction* a) {
+        triggered = a;
+        if (mnuSelect->isVisible()) mnuSelect->close();
+    });
+    QAction* chosen = menuRunner_ ? menuRunner_(*mnuSelect, global) : mnuSelect->exec(global);
+    disconnect(onTrigger);
+    if (!chosen) chosen = triggered;
+    RefreshButtonBar();
+    if (!chosen || !chosen->data().isValid()) return std::nullopt;
+    return selectionKeyCommand(chosen->data().toInt());
 }
 
 void frmMain::createControls() {
@@ -458,7 +518,37 @@ bool frmMain::handleKey(QKeyEvent* key) {
     return false;
 }
 
+namespace {
+
+bool isUserInput(QEvent::Type type) {
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Wheel:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::Close:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (inputBlocked_ && isUserInput(event->type())) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && w->window() == this) {
+            event->ignore();
+            return true;
+        }
+    }
     if (lwShow && watched == lwShow->viewport()) {
         switch (event->type()) {
         case QEvent::DragEnter:

@@ -22,6 +22,9 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
+#include <optional>
+
 class QAction;
 class QLabel;
 class QMenu;
@@ -62,6 +65,22 @@ public:
     // window or a pop-up menu has closed over them.
     void RefreshButtonBar();
 
+    // Pops the Select menu up beside the Select button's right edge and
+    // answers the command chosen, if any; the button bar is repainted after
+    // the menu has closed either way.
+    std::optional<AppCommand> popupSelectMenu();
+    QMenu* selectMenu() const { return mnuSelect; }
+    // How the menu is run: by default modally at the point; a test picks an
+    // item instead (nullptr: closed without a choice).
+    using MenuRunner = std::function<QAction*(QMenu& menu, const QPoint& globalPos)>;
+    void setMenuRunner(MenuRunner runner) { menuRunner_ = std::move(runner); }
+
+    // While a command walks a list the window takes no input. It is not
+    // greyed: no event runs until the walk ends, so the grey would only
+    // flash, and repainting every control twice costs more than the walk.
+    void setInputBlocked(bool blocked) { inputBlocked_ = blocked; }
+    bool inputBlocked() const { return inputBlocked_; }
+
     QToolButton* button(CmdButton which) const;
     QTableView* showView() const { return lwShow; }
     QTableView* dupView() const { return lwDups; }
@@ -96,6 +115,7 @@ protected:
 
 private:
     void createControls();
+    void createSelectMenu();
     void placeFromSettings();
     void createProgressBar();
     void createSplitter();
@@ -143,6 +163,9 @@ private:
     QMenu* mnuPopupSource = nullptr;
     QAction* mnuCopyDups = nullptr;
     QAction* mnuCopySource = nullptr;
+    QMenu* mnuSelect = nullptr;
+    MenuRunner menuRunner_;
+    bool inputBlocked_ = false;
 
     cProgressBar oProgress;
     cSplitter oSplitter;

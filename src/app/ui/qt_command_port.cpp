@@ -32,11 +32,43 @@ QtCommandPort::~QtCommandPort() {
     if (overrideCursor_) QApplication::restoreOverrideCursor();
 }
 
+namespace {
+
+int panelSlot(std::string_view key) {
+    if (key == "status") return 0;
+    if (key == "selected") return 1;
+    if (key == "line") return 2;
+    return -1;
+}
+
+constexpr std::string_view kPanelKeys[3] = {"status", "selected", "line"};
+
+} // namespace
+
 void QtCommandPort::setPanelText(std::string_view key, std::string_view text) {
+    if (batchingChecks_) {
+        if (const int slot = panelSlot(key); slot >= 0) {
+            pendingPanels_[slot].text.assign(text);
+            pendingPanels_[slot].set = true;
+            return;
+        }
+    }
     window_.setPanelText(qs(key), qs(text));
 }
 
-std::string QtCommandPort::panelText(std::string_view key) const { return utf8(window_.panelText(qs(key))); }
+std::string QtCommandPort::panelText(std::string_view key) const {
+    if (const int slot = panelSlot(key); slot >= 0 && pendingPanels_[slot].set) return pendingPanels_[slot].text;
+    return utf8(window_.panelText(qs(key)));
+}
+
+void QtCommandPort::flushPanels() {
+    for (int slot = 0; slot < 3; ++slot) {
+        PendingPanel& p = pendingPanels_[slot];
+        if (!p.set) continue;
+        p.set = false;
+        window_.setPanelText(qs(kPanelKeys[slot]), qs(p.text));
+    }
+}
 
 void QtCommandPort::setCaption(std::string_view caption) { window_.setWindowTitle(qs(caption)); }
 
@@ -65,6 +97,9 @@ void QtCommandPort::pumpEvents() {
     // A handler run from here may itself pump; the inner call must not
     // start a second event loop pass under the first.
     if (pumping_) return;
+    // What a selection walk held back reaches the window now, pumped or not.
+    flushDupChecks();
+    flushPanels();
     // The command asks every batch of lines; a person sees a few dozen
     // pictures a second. Between those the new status text and progress wait
     // in their controls, and the event queue (Cancel with it) waits too.
@@ -124,9 +159,38 @@ void QtCommandPort::setButtonFocus(CmdButton button) {
 
 void QtCommandPort::refreshButtonBar() { window_.RefreshButtonBar(); }
 
-void QtCommandPort::setDupRowChecked(std::int32_t index, bool checked) {
+void QtCommandPort::setDupRowChecked(std::int32_t index, bool) {
     flushRows();
-    window_.dupModel().rowsChanged(index, index, {Qt::CheckStateRole});
+    // The model reads the box from the entry's flag, which is already written.
+    if (!batchingChecks_) {
+        window_.dupModel().rowsChanged(index, index, {Qt::CheckStateRole});
+        return;
+    }
+    if (dirtyFirst_ < 0 || index < dirtyFirst_) dirtyFirst_ = index;
+    if (index > dirtyLast_) dirtyLast_ = index;
+}
+
+void QtCommandPort::flushDupChecks() {
+    if (dirtyFirst_ < 0) return;
+    std::int32_t first = dirtyFirst_, last = dirtyLast_;
+    dirtyFirst_ = dirtyLast_ = -1;
+    // The view walks every row of a changed range (a million after "All"),
+    // though it reads a box from its flag only when it paints the row. A
+    // long range is therefore told only where it meets the rows on screen;
+    // the others show their flags when they are scrolled to.
+    constexpr std::int32_t kLongRange = 256;
+    QTableView* view = window_.dupView();
+    if (last - first + 1 > kLongRange) {
+        const QRect area = view->viewport()->rect();
+        const QModelIndex top = view->indexAt(area.topLeft());
+        const QModelIndex bottom = view->indexAt(QPoint(area.left(), area.bottom()));
+        const std::int32_t shownFirst = top.isValid() ? top.row() : 0;
+        const std::int32_t shownLast = bottom.isValid() ? bottom.row() : window_.dupModel().rowCount() - 1;
+        first = std::max(first, shownFirst);
+        last = std::min(last, std::min(shownLast, shownFirst + kLongRange));
+        view->viewport()->update();
+    }
+    if (first <= last) window_.dupModel().rowsChanged(first, last, {Qt::CheckStateRole});
 }
 
 std::int32_t QtCommandPort::highlightedDupRow() const {
@@ -136,7 +200,14 @@ std::int32_t QtCommandPort::highlightedDupRow() const {
     return current.row();
 }
 
-void QtCommandPort::setMainWindowEnabled(bool enabled) { window_.setEnabled(enabled); }
+void QtCommandPort::setMainWindowEnabled(bool enabled) {
+    batchingChecks_ = !enabled;
+    if (enabled) {
+        flushDupChecks();
+        flushPanels();
+    }
+    window_.setInputBlocked(!enabled);
+}
 
 void QtCommandPort::clearListViews() {
     pendingShowRows_ = pendingDupRows_ = -1;

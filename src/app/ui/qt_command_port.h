@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <string>
 
 namespace twinsift {
 
@@ -64,6 +65,9 @@ public:
     DesktopServices& desktop() override { return desktop_; }
 
 private:
+    void flushDupChecks();
+    void flushPanels();
+
     frmMain& window_;
     MessagePort& boxes_;
     FileDialogPort& files_;
@@ -87,6 +91,18 @@ private:
 
     bool pumping_ = false;
     bool overrideCursor_ = false;
+    // While a command walks the list with the window disabled, the check
+    // boxes it changes are told to the view in one range when it ends, not
+    // one row at a time.
+    bool batchingChecks_ = false;
+    std::int32_t dirtyFirst_ = -1, dirtyLast_ = -1;
+    // Likewise the panel texts: nothing repaints before the walk lets events
+    // run, so only the last text of each panel reaches its label.
+    struct PendingPanel {
+        std::string text;
+        bool set = false;
+    };
+    PendingPanel pendingPanels_[3]; // "status", "selected", "line"
 };
 
 } // namespace twinsift

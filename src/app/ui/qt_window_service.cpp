@@ -3,6 +3,8 @@
 #include "app/ui/frm_about.h"
 #include "app/ui/frm_quickstart.h"
 #include "app/ui/frm_settings.h"
+#include "results/ui/frm_save_selection.h"
+#include "save/ui/frm_save.h"
 #include "scan/document.h"
 #include "scan/ui/frm_load.h"
 #include "settings/settings_values.h"
@@ -19,9 +21,17 @@ bool QtWindowService::showLoadOptions() {
     return dialog.okPressed();
 }
 
-bool QtWindowService::showSaveOptions() { return false; }
+bool QtWindowService::showSaveOptions() {
+    frmSave dialog(settings_, document_.bDocIsWord, document_.bDocIsExcel, run_, app_, parent_.data());
+    dialog.exec();
+    return !run_.bLoadSaveWindow_Cancel;
+}
 
-bool QtWindowService::showSaveSelection() { return false; }
+bool QtWindowService::showSaveSelection() {
+    frmSaveSelection dialog(document_, app_.bDebugMode, parent_.data());
+    dialog.exec();
+    return !dialog.bSaveSelectionCancel();
+}
 
 void QtWindowService::showTools() {}
 
