@@ -2,6 +2,7 @@
 // file-selection dialogs acted in as a user would, the button states and
 // texts, and the exact bytes of what is written.
 
+#include "app/ui/qt_command_port.h"
 #include "app_fixture.h"
 #include "../office/office_fixture.h"
 #include "office/mod_office.h"
@@ -11,6 +12,7 @@
 #include "scan/office_lines.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QCheckBox>
 #include <QListWidget>
 #include <QPushButton>
@@ -245,6 +247,9 @@ TEST_F(SaveFromWindow, SaveSelectionDialogChoosesWhichFilesAreMerged) {
     const std::string one = files.write("one.txt", "a\r\nb\r\n");
     const std::string two = files.write("two.txt", "a\r\nc\r\n");
     app->onFilesDropped({one, two});
+    // The drop opens its files once the drop itself has been answered.
+    QDeadlineTimer deadline(10000);
+    while (document.fileCount() != 2 && !deadline.hasExpired()) QApplication::processEvents(QEventLoop::AllEvents, 20);
     ASSERT_EQ(document.fileCount(), 2u);
     boxes.calls.clear();
     app->selection().mnuSelAllButFirst_Click(); // removes line 3, the "a" of two.txt
@@ -301,7 +306,9 @@ struct AbortFromWindow : SaveFromWindow {
         app->selection().mnuSelAllButFirst_Click();
         target = files.write("target.txt", "untouched\r\n");
         dialogs.saves.push_back(target);
-        // Cancel is pressed as soon as it shows, while the save runs.
+        // Cancel is pressed as soon as it shows, while the save runs; every
+        // batch lets events through, however quick the save.
+        dynamic_cast<QtCommandPort&>(app->port()).setPumpInterval(0);
         windows.onSaveOptions = [this] {
             pressCancelWhenShown();
             return true;

@@ -103,7 +103,10 @@ void QtCommandPort::pumpEvents() {
     // The command asks every batch of lines; a person sees a few dozen
     // pictures a second. Between those the new status text and progress wait
     // in their controls, and the event queue (Cancel with it) waits too.
-    if (lastPump_.isValid() && lastPump_.elapsed() < pumpIntervalMs_) return;
+    // Only a long command (Cancel shown) pumps that often; a selection walk
+    // lets events run once and must not be skipped.
+    const bool longCommand = window_.button(CmdButton::Stop)->isVisibleTo(&window_);
+    if (longCommand && lastPump_.isValid() && lastPump_.elapsed() < pumpIntervalMs_) return;
     pumping_ = true;
     // A view lays out all its rows again when it hears of new ones, so the
     // larger the views the rarer they are told: the laying out stays about a
