@@ -41,6 +41,16 @@ CONF
 XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb "$program" "$here/samples/fruits.txt" >/dev/null 2>&1 &
 app_pid=$!
 
+# The load options dialog comes first: take the stored options with Enter.
+for _ in $(seq 100); do
+  dialog=$(xdotool search --name 'Opening file' 2>/dev/null | head -n 1 || true)
+  [ -n "$dialog" ] && break
+  sleep 0.1
+done
+[ -n "${dialog:-}" ] || { echo "the load options dialog did not show" >&2; exit 1; }
+sleep 0.5
+xdotool windowactivate --sync "$dialog" key --clearmodifiers Return 2>/dev/null || xdotool key --window "$dialog" Return
+
 # The caption names the file once the scan has finished.
 window=""
 for _ in $(seq 100); do
