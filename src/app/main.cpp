@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
     files.setParentWindow(&window);
     files.setAfterModal([&window] { window.RefreshButtonBar(); });
     windows.setParentWindow(&window);
+    windows.setCommandPort(&app.port());
 
     window.show();
     return QApplication::exec();

@@ -72,6 +72,10 @@ bool TwinsiftApp::dispatch(AppCommand command) {
         services_.windows.showAbout();
         window_->RefreshButtonBar();
         return true;
+    case AppCommand::Tools:
+        services_.windows.showTools();
+        window_->RefreshButtonBar();
+        return true;
     case AppCommand::Quickstart:
         services_.windows.showQuickstart();
         return true;
@@ -91,7 +95,6 @@ bool TwinsiftApp::dispatch(AppCommand command) {
         return true;
     case AppCommand::SaveAs:
     case AppCommand::Select:
-    case AppCommand::Tools:
     case AppCommand::Stop:
         return false;
     }

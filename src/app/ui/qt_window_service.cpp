@@ -3,6 +3,7 @@
 #include "app/ui/frm_about.h"
 #include "app/ui/frm_quickstart.h"
 #include "app/ui/frm_settings.h"
+#include "results/ui/frm_tools.h"
 #include "scan/document.h"
 #include "settings/settings_values.h"
 
@@ -21,7 +22,11 @@ bool QtWindowService::showSaveOptions() { return false; }
 
 bool QtWindowService::showSaveSelection() { return false; }
 
-void QtWindowService::showTools() {}
+void QtWindowService::showTools() {
+    if (!port_) return;
+    frmTools dialog(settings_, document_, *port_, parent_.data());
+    dialog.exec();
+}
 
 void QtWindowService::showSettings() {
     frmSettings dialog(settings_, run_.iSettingsTab, app_, boxes_, parent_.data());

@@ -25,6 +25,8 @@ public:
     ~QtWindowService() override;
 
     void setParentWindow(QWidget* parent) { parent_ = parent; }
+    // The main window's port, which the Tools window's exports talk through.
+    void setCommandPort(CommandPort* port) { port_ = port; }
 
     bool showLoadOptions() override;
     bool showSaveOptions() override;
@@ -43,6 +45,7 @@ private:
     DesktopServices& desktop_;
     QPointer<QWidget> parent_;
     QPointer<frmQuickstart> quickstart_;
+    CommandPort* port_ = nullptr;
 };
 
 } // namespace twinsift
