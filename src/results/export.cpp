@@ -133,8 +133,8 @@ void DuplicateExport::cmdSave_Click(ExportLines lines, ExportContent content) {
     port_.setMousePointer(MousePointer::Hourglass);
     port_.setMainWindowEnabled(false);
     port_.pumpEvents();
-    BuildExportLines(doc_, bPreprocessUsed_, lines, content, [&](std::string_view line) { out.writeLine(line); });
     TempFileGuard temp(out.tempPath());
+    BuildExportLines(doc_, bPreprocessUsed_, lines, content, [&](std::string_view line) { out.writeLine(line); });
     const bool ok = out.close() && ReplaceFileAtomically(temp.path(), target);
     if (ok) temp.release();
     temp.remove();
