@@ -181,10 +181,16 @@ TEST_F(ToolsWindow, SelectedAndNotSelectedLineNumbers) {
         choose(dlg, 2, 2);
         dlg.cmdOk->click();
         EXPECT_EQ(desktop.clipboard, "3\r\n9\r\n");
+        // The window takes no clicks while the output is built.
+        bool enabledWhileCopying = true;
+        desktop.onClipboard = [&] { enabledWhileCopying = dlg.isEnabled(); };
         choose(dlg, 0, 0);
         dlg.cmdOk->click();
+        desktop.onClipboard = nullptr;
         EXPECT_EQ(desktop.clipboard, "red\r\nred\r\nblue\r\nblue\r\n");
+        EXPECT_FALSE(enabledWhileCopying);
         EXPECT_TRUE(dlg.isEnabled());
+        EXPECT_TRUE(window().isEnabled());
     });
     EXPECT_TRUE(boxes.calls.empty());
 }
