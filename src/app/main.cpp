@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
     files.setAfterModal([&window] { window.RefreshButtonBar(); });
     windows.setParentWindow(&window);
     windows.setOffice(&office);
+    windows.setCommandPort(&app.port());
 
     window.show();
     return QApplication::exec();

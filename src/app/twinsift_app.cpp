@@ -83,6 +83,10 @@ bool TwinsiftApp::dispatch(AppCommand command) {
         services_.windows.showAbout();
         window_->RefreshButtonBar();
         return true;
+    case AppCommand::Tools:
+        services_.windows.showTools();
+        window_->RefreshButtonBar();
+        return true;
     case AppCommand::Quickstart:
         services_.windows.showQuickstart();
         return true;
@@ -110,7 +114,6 @@ bool TwinsiftApp::dispatch(AppCommand command) {
     case AppCommand::Select:
         runSelectMenu();
         return true;
-    case AppCommand::Tools:
     case AppCommand::Stop:
         return false;
     }

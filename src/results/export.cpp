@@ -93,7 +93,8 @@ void DuplicateExport::cmdOk_Click(ExportLines lines, ExportContent content) {
     port_.pumpEvents();
     const std::string text = BuildExportText(doc_, bPreprocessUsed_, lines, content);
     if (!text.empty()) {
-        port_.desktop().setClipboardText(text);
+        // The clipboard takes Unicode text; the lines are in the document's code page.
+        port_.desktop().setClipboardText(toUtf8(text, doc_.codec));
     } else {
         port_.messageBox(msgid::kExportNothing, "Nothing to copy...", MsgIcon::Warning, MsgButtons::Ok);
     }
@@ -132,8 +133,8 @@ void DuplicateExport::cmdSave_Click(ExportLines lines, ExportContent content) {
     port_.setMousePointer(MousePointer::Hourglass);
     port_.setMainWindowEnabled(false);
     port_.pumpEvents();
-    BuildExportLines(doc_, bPreprocessUsed_, lines, content, [&](std::string_view line) { out.writeLine(line); });
     TempFileGuard temp(out.tempPath());
+    BuildExportLines(doc_, bPreprocessUsed_, lines, content, [&](std::string_view line) { out.writeLine(line); });
     const bool ok = out.close() && ReplaceFileAtomically(temp.path(), target);
     if (ok) temp.release();
     temp.remove();

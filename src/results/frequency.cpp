@@ -9,8 +9,16 @@ namespace twinsift {
 void FrequencyList::Calculate(const clsListEmu& lstDuplicates, bool bCaseSensitive, Codec codec) {
     rows_.clear();
     std::string previousKey, key;
+    std::string_view previousContent;
     for (std::int32_t i = 0; i < lstDuplicates.ListCount(); ++i) {
         const std::string_view content = ReadDupEntry(lstDuplicates.ListView(i)).key;
+        // Entries of one group are mostly the same bytes; only a difference
+        // needs the upper-cased comparison.
+        if (i > 0 && content == previousContent) {
+            ++rows_.back().count;
+            continue;
+        }
+        previousContent = content;
         key.assign(content);
         if (!bCaseSensitive) toUpperInPlace(key, codec);
         if (i == 0 || key != previousKey) {

@@ -60,6 +60,16 @@ TEST(ExportOptions, PageOpensWithWhatCanBeChosen) {
     EXPECT_TRUE(st.originalEnabled);
 }
 
+TEST_F(ExportFixture, ClipboardGetsUnicodeTextOfAWindows1252Document) {
+    LoadedDocument latin;
+    latin.codec = Codec::Windows1252;
+    latin.lstDuplicates.AddItem("[1]   caf\xE9");
+    latin.lstDuplicates.AddItem("[2]   caf\xE9");
+    DuplicateExport page(latin, settings, port);
+    page.cmdOk_Click(ExportLines::All, ExportContent::Original);
+    EXPECT_EQ(port.clipboard, "caf\xC3\xA9\r\ncaf\xC3\xA9\r\n");
+}
+
 TEST_F(ExportFixture, CopyPutsTheTextOnTheClipboardOrWarns) {
     DuplicateExport page(doc, settings, port);
     page.cmdOk_Click(ExportLines::NotSelected, ExportContent::LineNumber);

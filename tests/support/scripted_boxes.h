@@ -7,6 +7,7 @@
 #include "platform/command_port.h"
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -57,7 +58,10 @@ private:
 
 class RecordingDesktop final : public DesktopServices {
 public:
-    void setClipboardText(std::string_view text) override { clipboard = std::string(text); }
+    void setClipboardText(std::string_view text) override {
+        if (onClipboard) onClipboard();
+        clipboard = std::string(text);
+    }
     std::string clipboardText() const override { return clipboard; }
     bool openDocument(std::string_view pathOrUrl) override {
         opened.emplace_back(pathOrUrl);
@@ -66,6 +70,8 @@ public:
 
     std::string clipboard;
     std::vector<std::string> opened;
+    // Runs as text reaches the clipboard, to look at the window at that moment.
+    std::function<void()> onClipboard;
 };
 
 } // namespace twinsift::test

@@ -5,6 +5,7 @@
 #include "app/ui/frm_settings.h"
 #include "results/ui/frm_save_selection.h"
 #include "save/ui/frm_save.h"
+#include "results/ui/frm_tools.h"
 #include "scan/document.h"
 #include "scan/ui/frm_load.h"
 #include "settings/settings_values.h"
@@ -33,7 +34,11 @@ bool QtWindowService::showSaveSelection() {
     return !dialog.bSaveSelectionCancel();
 }
 
-void QtWindowService::showTools() {}
+void QtWindowService::showTools() {
+    if (!port_) return;
+    frmTools dialog(settings_, document_, *port_, parent_.data());
+    dialog.exec();
+}
 
 void QtWindowService::showSettings() {
     frmSettings dialog(settings_, run_.iSettingsTab, app_, boxes_, parent_.data());

@@ -28,6 +28,8 @@ public:
     void setParentWindow(QWidget* parent) { parent_ = parent; }
     // The Office adapter that lists a workbook's worksheets for the load options.
     void setOffice(modOffice* office) { office_ = office; }
+    // The main window's port, which the Tools window's exports talk through.
+    void setCommandPort(CommandPort* port) { port_ = port; }
 
     bool showLoadOptions() override;
     bool showSaveOptions() override;
@@ -47,6 +49,7 @@ private:
     QPointer<QWidget> parent_;
     modOffice* office_ = nullptr;
     QPointer<frmQuickstart> quickstart_;
+    CommandPort* port_ = nullptr;
 };
 
 } // namespace twinsift

@@ -33,7 +33,7 @@ QStringList qtNameFilters(std::string_view filter) {
 }
 
 std::string QtFileDialogs::run(const FileDialogRequest& request, bool save) {
-    QFileDialog dialog(parent_.data());
+    QFileDialog dialog(owner());
     dialog.setObjectName(save ? QStringLiteral("saveFileDialog") : QStringLiteral("openFileDialog"));
     if (!request.title.empty()) dialog.setWindowTitle(qs(request.title));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

@@ -3,6 +3,7 @@
 
 #include "platform/command_port.h"
 
+#include <QApplication>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -25,6 +26,12 @@ public:
 
 private:
     std::string run(const FileDialogRequest& request, bool save);
+    // A modal window open over the main window (the Tools window) owns what
+    // is asked from inside it.
+    QWidget* owner() const {
+        if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+        return parent_.data();
+    }
     QPointer<QWidget> parent_;
     std::function<void()> afterModal_;
 };

@@ -16,7 +16,7 @@ QString messageText(std::string_view s) { return qs(s).replace(QStringLiteral("\
 
 MsgResult QtMessageBoxes::messageBox(std::string_view id, std::string_view text, MsgIcon icon, MsgButtons buttons,
                                      std::string_view title) {
-    QMessageBox box(parent_.data());
+    QMessageBox box(owner());
     box.setObjectName(qs(id));
     box.setWindowTitle(title.empty() ? title_ : qs(title));
     box.setText(messageText(text));
@@ -51,7 +51,7 @@ MsgResult QtMessageBoxes::messageBox(std::string_view id, std::string_view text,
 
 std::optional<std::string> QtMessageBoxes::inputBox(std::string_view id, std::string_view prompt,
                                                     std::string_view title, std::string_view defaultText) {
-    QInputDialog dialog(parent_.data());
+    QInputDialog dialog(owner());
     dialog.setObjectName(qs(id));
     dialog.setWindowTitle(title.empty() ? title_ : qs(title));
     dialog.setLabelText(messageText(prompt));

@@ -4,6 +4,7 @@
 
 #include "platform/command_port.h"
 
+#include <QApplication>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -28,6 +29,12 @@ public:
 
 private:
     QString title_;
+    // A modal window open over the main window (the Tools window) owns what
+    // is asked from inside it.
+    QWidget* owner() const {
+        if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+        return parent_.data();
+    }
     QPointer<QWidget> parent_;
     std::function<void()> afterModal_;
 };
