@@ -74,6 +74,7 @@ public:
     void refreshViews() override {}
     void clearListViews() override {}
     void setDupRowChecked(std::int32_t, bool) override {}
+    void dupRowsChecked(std::int32_t, std::int32_t) override {}
     std::int32_t highlightedDupRow() const override { return -1; }
     ts::WindowService& windows() override { return *this; }
     ts::DesktopServices& desktop() override { return *this; }

@@ -119,6 +119,10 @@ public:
     // The check box of the duplicate row that shows entry `index` (0-based)
     // now shows `checked`.
     virtual void setDupRowChecked(std::int32_t index, bool checked) = 0;
+    // A command rewrote the flags of entries first..last (0-based, inclusive);
+    // their check boxes now show what the flags say. One call a command, not
+    // one a row: a walk over a million entries is told once.
+    virtual void dupRowsChecked(std::int32_t first, std::int32_t last) = 0;
     // The highlighted duplicate row's entry index, or -1.
     virtual std::int32_t highlightedDupRow() const = 0;
 };

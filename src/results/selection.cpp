@@ -98,8 +98,13 @@ std::string SelectionCommands::countText() const {
 }
 
 void SelectionCommands::writeFlag(std::int32_t index, bool value) {
+    // The check boxes are the flags; the view hears of the whole range the
+    // command touched once it ends (see announceChecks).
     doc_.lstDuplicates.Selected(index, value);
-    if (!doc_.bNoDisplay) port_.setDupRowChecked(index, value);
+}
+
+void SelectionCommands::announceChecks(std::int32_t first, std::int32_t last) {
+    if (!doc_.bNoDisplay && first <= last) port_.dupRowsChecked(first, last);
 }
 
 void SelectionCommands::mnuSelAll_Click() { runListCommand(Rule::All); }
@@ -229,6 +234,7 @@ void SelectionCommands::runListCommand(Rule rule, std::int32_t keepN) {
     }
 
     bSelecting_ = false;
+    announceChecks(0, n - 1);
     port_.setPanelText("selected", countText());
     port_.pumpEvents();
     port_.setMainWindowEnabled(true);
@@ -256,15 +262,20 @@ void SelectionCommands::SelectGroupOf(std::int32_t index, bool value) {
     KeyWalker keys(doc_.bScanCaseSensitive, doc_.codec);
     const std::string reference(entryKey(list.ListView(index)));
     bSelecting_ = true;
+    std::int32_t last = index;
     for (std::int32_t i = index; i < n; ++i) {
         if (!keys.equal(entryKey(list.ListView(i)), reference)) break;
         writeFlag(i, value);
+        last = i;
     }
     bSelecting_ = false;
+    std::int32_t first = index;
     for (std::int32_t i = index - 1; i >= 0; --i) {
         if (!keys.equal(entryKey(list.ListView(i)), reference)) break;
         writeFlag(i, value);
+        first = i;
     }
+    announceChecks(first, last);
 
     std::int32_t count = 0;
     for (std::int32_t i = 0; i < n; ++i) count += list.Selected(i) ? 1 : 0;

@@ -52,6 +52,7 @@ private:
     enum class Rule { All, None, Invert, AllButFirst, AllButLast, AllButFirstN, AllButLastN };
     void runListCommand(Rule rule, std::int32_t keep = 0);
     void writeFlag(std::int32_t index, bool value);
+    void announceChecks(std::int32_t first, std::int32_t last);
     bool canRun() const;
     std::string countText() const;
 

@@ -266,9 +266,11 @@ TEST_F(LoadDialog, HelpIconsCarryTheirTitlesAndTheQuickReference) {
                           "Advanced Filter"})
         EXPECT_TRUE(titles.contains(QString::fromUtf8(t))) << t;
     // Every control is named for a screen reader.
-    for (QWidget* w : dlg->findChildren<QWidget*>())
-        if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
+    for (QWidget* w : dlg->findChildren<QWidget*>()) {
+        if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_"))) {
             EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+        }
+    }
 }
 
 } // namespace

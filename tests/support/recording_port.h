@@ -36,7 +36,6 @@ public:
     std::function<bool()> onSaveOptions = [] { return true; };
     std::function<bool()> onSaveSelection = [] { return true; };
     std::function<void()> onPump; // runs inside every pumpEvents()
-    std::function<void(std::int32_t, bool)> onDupRowChecked;
     std::int32_t highlighted = -1;
 
     // Records.
@@ -56,7 +55,8 @@ public:
     std::string noticeRow;
     bool dupDisplayOption = true;
     int viewClears = 0, unselects = 0, viewRefreshes = 0, buttonBarRefreshes = 0;
-    std::map<std::int32_t, bool> checks;
+    std::map<std::int32_t, bool> checks;                              // single rows
+    std::vector<std::pair<std::int32_t, std::int32_t>> checkedRanges; // ranges a command rewrote
     int dupRowWrites = 0;
     std::string clipboard;
     std::vector<std::string> openedDocuments;
@@ -155,7 +155,10 @@ public:
     void setDupRowChecked(std::int32_t index, bool checked) override {
         ++dupRowWrites;
         checks[index] = checked;
-        if (onDupRowChecked) onDupRowChecked(index, checked);
+    }
+    void dupRowsChecked(std::int32_t first, std::int32_t last) override {
+        ++dupRowWrites;
+        checkedRanges.emplace_back(first, last);
     }
     std::int32_t highlightedDupRow() const override { return highlighted; }
 

@@ -55,6 +55,7 @@ public:
     void refreshViews() override;
     void clearListViews() override;
     void setDupRowChecked(std::int32_t index, bool checked) override;
+    void dupRowsChecked(std::int32_t first, std::int32_t last) override;
     std::int32_t highlightedDupRow() const override;
 
     WindowService& windows() override { return windows_; }

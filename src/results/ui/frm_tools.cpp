@@ -89,6 +89,7 @@ public:
     void refreshViews() override { main_.refreshViews(); }
     void clearListViews() override { main_.clearListViews(); }
     void setDupRowChecked(std::int32_t index, bool checked) override { main_.setDupRowChecked(index, checked); }
+    void dupRowsChecked(std::int32_t first, std::int32_t last) override { main_.dupRowsChecked(first, last); }
     std::int32_t highlightedDupRow() const override { return main_.highlightedDupRow(); }
 
     WindowService& windows() override { return main_.windows(); }
