@@ -9,6 +9,13 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define TWINSIFT_UTF8_AVX2 1
+#else
+#define TWINSIFT_UTF8_AVX2 0
+#endif
+
 namespace twinsift {
 
 namespace {
@@ -44,7 +51,8 @@ char32_t cp1252ToUnicode(unsigned char b) noexcept {
     return b;
 }
 
-bool isValidUtf8(const char* data, std::size_t size) noexcept {
+namespace detail {
+bool isValidUtf8Scalar(const char* data, std::size_t size) noexcept {
     const auto* p = reinterpret_cast<const unsigned char*>(data);
     const auto* end = p + size;
     while (p < end) {
@@ -80,6 +88,171 @@ bool isValidUtf8(const char* data, std::size_t size) noexcept {
         p += n;
     }
     return true;
+}
+} // namespace detail
+
+#if TWINSIFT_UTF8_AVX2
+namespace {
+
+// Validation 32 bytes at a time: each byte is judged with the one to three
+// bytes before it by three 16-entry lookups (the high nibble of the byte
+// before, its low nibble, the high nibble of this byte) whose AND is non-zero
+// exactly where the pair cannot occur in UTF-8; a second test checks that the
+// third and fourth bytes of long sequences are continuation bytes. Any error
+// bit stays set to the end, so the loop has no branch but the ASCII one.
+namespace u8err {
+constexpr std::uint8_t kTooShort = 1 << 0;  // lead or ASCII where a continuation must be
+constexpr std::uint8_t kTooLong = 1 << 1;   // continuation after ASCII
+constexpr std::uint8_t kOverlong3 = 1 << 2; // E0 80..9F
+constexpr std::uint8_t kTooLarge = 1 << 3;  // F4 90..BF, F5..FF
+constexpr std::uint8_t kSurrogate = 1 << 4; // ED A0..BF
+constexpr std::uint8_t kOverlong2 = 1 << 5; // C0, C1
+constexpr std::uint8_t kTooLarge1000 = 1 << 6; // F5..FF 80..8F
+constexpr std::uint8_t kOverlong4 = 1 << 6;    // F0 80..8F
+constexpr std::uint8_t kTwoConts = 1 << 7;     // a continuation after a continuation
+constexpr std::uint8_t kCarry = kTooShort | kTooLong | kTwoConts;
+} // namespace u8err
+
+#define TS_AVX2 __attribute__((target("avx2")))
+
+TS_AVX2 inline __m256i table16(const std::uint8_t (&t)[16]) {
+    const __m128i half = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t));
+    return _mm256_broadcastsi128_si256(half);
+}
+
+// The block as it reads N bytes earlier: the last N bytes of `previous`,
+// then all but the last N bytes of `input`.
+template <int N>
+TS_AVX2 inline __m256i bytesBefore(__m256i input, __m256i previous) {
+    return _mm256_alignr_epi8(input, _mm256_permute2x128_si256(previous, input, 0x21), 16 - N);
+}
+
+struct Utf8Tables {
+    __m256i byte1High, byte1Low, byte2High, nibble, incompleteMax;
+};
+
+struct Utf8State {
+    __m256i previous, incomplete, error;
+};
+
+TS_AVX2 inline __m256i blockErrors(const Utf8Tables& t, __m256i input, __m256i previous) {
+    const __m256i prev1 = bytesBefore<1>(input, previous);
+    const __m256i b1h = _mm256_shuffle_epi8(t.byte1High, _mm256_and_si256(_mm256_srli_epi16(prev1, 4), t.nibble));
+    const __m256i b1l = _mm256_shuffle_epi8(t.byte1Low, _mm256_and_si256(prev1, t.nibble));
+    const __m256i b2h = _mm256_shuffle_epi8(t.byte2High, _mm256_and_si256(_mm256_srli_epi16(input, 4), t.nibble));
+    const __m256i special = _mm256_and_si256(_mm256_and_si256(b1h, b1l), b2h);
+    const __m256i prev2 = bytesBefore<2>(input, previous);
+    const __m256i prev3 = bytesBefore<3>(input, previous);
+    const __m256i third = _mm256_subs_epu8(prev2, _mm256_set1_epi8(static_cast<char>(0xE0 - 0x80)));
+    const __m256i fourth = _mm256_subs_epu8(prev3, _mm256_set1_epi8(static_cast<char>(0xF0 - 0x80)));
+    const __m256i must = _mm256_and_si256(_mm256_or_si256(third, fourth), _mm256_set1_epi8(static_cast<char>(0x80)));
+    return _mm256_xor_si256(must, special);
+}
+
+TS_AVX2 inline void feedBlock(const Utf8Tables& t, Utf8State& st, __m256i input) {
+    if (_mm256_movemask_epi8(input) == 0) {
+        st.error = _mm256_or_si256(st.error, st.incomplete); // ASCII after an unfinished sequence
+        st.incomplete = _mm256_setzero_si256();
+    } else {
+        st.error = _mm256_or_si256(st.error, blockErrors(t, input, st.previous));
+        st.incomplete = _mm256_subs_epu8(input, t.incompleteMax);
+    }
+    st.previous = input;
+}
+
+TS_AVX2 bool isValidUtf8Avx2(const char* data, std::size_t size) noexcept {
+    using namespace u8err;
+    static constexpr std::uint8_t k1High[16] = {
+        kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong,
+        kTwoConts, kTwoConts, kTwoConts, kTwoConts,
+        kTooShort | kOverlong2, kTooShort, kTooShort | kOverlong3 | kSurrogate,
+        kTooShort | kTooLarge | kTooLarge1000 | kOverlong4};
+    static constexpr std::uint8_t k1Low[16] = {
+        kCarry | kOverlong3 | kOverlong2 | kOverlong4,
+        kCarry | kOverlong2,
+        kCarry,
+        kCarry,
+        kCarry | kTooLarge,
+        kCarry | kTooLarge | kTooLarge1000,
+        kCarry | kTooLarge | kTooLarge1000,
+        kCarry | kTooLarge | kTooLarge1000,
+        kCarry | kTooLarge | kTooLarge1000,
+        kCarry | kTooLarge | kTooLarge1000,
+        kCarry | kTooLarge | kTooLarge1000,
+        kCarry | kTooLarge | kTooLarge1000,
+        kCarry | kTooLarge | kTooLarge1000,
+        kCarry | kTooLarge | kTooLarge1000 | kSurrogate,
+        kCarry | kTooLarge | kTooLarge1000,
+        kCarry | kTooLarge | kTooLarge1000};
+    static constexpr std::uint8_t k2High[16] = {
+        kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort,
+        kTooLong | kOverlong2 | kTwoConts | kOverlong3 | kTooLarge1000 | kOverlong4,
+        kTooLong | kOverlong2 | kTwoConts | kOverlong3 | kTooLarge,
+        kTooLong | kOverlong2 | kTwoConts | kSurrogate | kTooLarge,
+        kTooLong | kOverlong2 | kTwoConts | kSurrogate | kTooLarge,
+        kTooShort, kTooShort, kTooShort, kTooShort};
+    // A block whose last bytes open a sequence the block does not finish.
+    static constexpr std::uint8_t kMax[32] = {
+        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xF0 - 1, 0xE0 - 1, 0xC0 - 1};
+    const Utf8Tables t{table16(k1High), table16(k1Low), table16(k2High), _mm256_set1_epi8(0x0F),
+                       _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kMax))};
+
+    Utf8State st{_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
+    std::size_t i = 0;
+    for (; i + 128 <= size; i += 128) {
+        // Four blocks at once: plain ASCII text passes with one test.
+        const auto* p = reinterpret_cast<const __m256i*>(data + i);
+        const __m256i a = _mm256_loadu_si256(p), b = _mm256_loadu_si256(p + 1);
+        const __m256i c = _mm256_loadu_si256(p + 2), d = _mm256_loadu_si256(p + 3);
+        if (_mm256_movemask_epi8(_mm256_or_si256(_mm256_or_si256(a, b), _mm256_or_si256(c, d))) == 0) {
+            st.error = _mm256_or_si256(st.error, st.incomplete);
+            st.incomplete = _mm256_setzero_si256();
+            st.previous = d;
+            continue;
+        }
+        feedBlock(t, st, a);
+        feedBlock(t, st, b);
+        feedBlock(t, st, c);
+        feedBlock(t, st, d);
+    }
+    for (; i + 32 <= size; i += 32) feedBlock(t, st, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i)));
+    if (i < size) {
+        // The rest padded with NULs, which end any sequence left open.
+        alignas(32) char tail[32] = {};
+        std::memcpy(tail, data + i, size - i);
+        feedBlock(t, st, _mm256_load_si256(reinterpret_cast<const __m256i*>(tail)));
+    }
+    st.error = _mm256_or_si256(st.error, st.incomplete);
+    return _mm256_testz_si256(st.error, st.error) != 0;
+}
+
+#undef TS_AVX2
+
+bool haveAvx2() {
+    static const bool have = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return have;
+}
+
+} // namespace
+#endif
+
+namespace detail {
+bool isValidUtf8Wide(const char* data, std::size_t size) noexcept {
+#if TWINSIFT_UTF8_AVX2
+    if (haveAvx2()) return isValidUtf8Avx2(data, size);
+#endif
+    return isValidUtf8Scalar(data, size);
+}
+} // namespace detail
+
+bool isValidUtf8(const char* data, std::size_t size) noexcept {
+    // Short texts (a pattern, a cell) are not worth the set-up.
+    if (size < 64) return detail::isValidUtf8Scalar(data, size);
+    return detail::isValidUtf8Wide(data, size);
 }
 
 void appendUtf8(std::string& out, char32_t cp) {

@@ -21,6 +21,14 @@ enum class Codec : std::uint8_t { Utf8, Windows1252 };
 bool isValidUtf8(const char* data, std::size_t size) noexcept;
 inline bool isValidUtf8(std::string_view s) noexcept { return isValidUtf8(s.data(), s.size()); }
 
+namespace detail {
+// The two ways isValidUtf8 goes: byte by byte, and 32 bytes at a time where
+// the processor has the instructions (else byte by byte too). Both are here
+// so that they can be held against each other.
+bool isValidUtf8Scalar(const char* data, std::size_t size) noexcept;
+bool isValidUtf8Wide(const char* data, std::size_t size) noexcept;
+} // namespace detail
+
 // The Unicode code point of a Windows-1252 byte (undefined bytes map to U+FFFD-free
 // C1 controls, as the platform's code page does).
 char32_t cp1252ToUnicode(unsigned char byte) noexcept;

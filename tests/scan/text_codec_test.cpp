@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <iterator>
+#include <string>
+
 using namespace twinsift;
 
 TEST(TextCodec, RecognisesValidAndInvalidUtf8) {
@@ -14,6 +18,88 @@ TEST(TextCodec, RecognisesValidAndInvalidUtf8) {
     EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));         // above U+10FFFF
     EXPECT_FALSE(isValidUtf8("abcdefgh\xC3"));             // cut short
     EXPECT_FALSE(isValidUtf8("\xFF\xFEh\0i"));             // UTF-16 mark
+}
+
+namespace {
+
+// The wide validator against the byte-by-byte one, with `seq` placed at many
+// places of an ASCII text so that it meets every edge of the 32-byte blocks,
+// the padded tail and the end of the text. Returns the first disagreement.
+std::string disagreement(const std::string& seq) {
+    for (std::size_t at : {0u, 1u, 29u, 30u, 31u, 32u, 61u, 63u, 64u, 95u, 126u, 127u, 128u}) {
+        for (std::size_t extra : {0u, 1u, 40u, 100u}) {
+            std::string text(at, 'a');
+            text += seq;
+            text.append(extra, 'z');
+            if (detail::isValidUtf8Wide(text.data(), text.size()) !=
+                detail::isValidUtf8Scalar(text.data(), text.size()))
+                return "at " + std::to_string(at) + " + " + std::to_string(extra);
+        }
+    }
+    return {};
+}
+
+std::string hex(const std::string& s) {
+    std::string out;
+    char buf[4];
+    for (unsigned char c : s) {
+        std::snprintf(buf, sizeof buf, "%02X ", c);
+        out += buf;
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(TextCodec, WideValidatorAgreesOnEveryShortSequence) {
+    // All one- and two-byte sequences; three and four bytes over the byte
+    // values where the rules change (lead ranges, 80/8F/90/9F/A0/BF/C0).
+    const int edges[] = {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xC1, 0xC2,
+                         0xDF, 0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xFF};
+    int failures = 0;
+    auto check = [&](const std::string& seq) {
+        if (failures > 5) return;
+        const std::string where = disagreement(seq);
+        if (!where.empty()) {
+            ++failures;
+            ADD_FAILURE() << hex(seq) << where;
+        }
+    };
+    for (int a = 0; a < 256; ++a) {
+        check(std::string(1, static_cast<char>(a)));
+        for (int b = 0x70; b < 0xD0; ++b) check({static_cast<char>(a), static_cast<char>(b)});
+    }
+    for (int a = 0xC0; a < 0x100; ++a)
+        for (int b : edges)
+            for (int c : edges) {
+                check({static_cast<char>(a), static_cast<char>(b), static_cast<char>(c)});
+                for (int d : edges)
+                    if (a >= 0xF0)
+                        check({static_cast<char>(a), static_cast<char>(b), static_cast<char>(c), static_cast<char>(d)});
+            }
+}
+
+TEST(TextCodec, WideValidatorAgreesOnMixedText) {
+    // Valid characters of every length, now and then one byte changed.
+    const std::string pieces[] = {"a", "xyz ", "\xC3\xA9", "\xCF\x89", "\xE4\xB8\xAD", "\xED\x9F\xBF",
+                                  "\xEF\xBF\xBD", "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF", "\r\n"};
+    std::uint32_t seed = 12345;
+    auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    int valid = 0, invalid = 0;
+    for (int round = 0; round < 4000; ++round) {
+        std::string text;
+        const std::size_t want = next() % 300;
+        while (text.size() < want) text += pieces[next() % std::size(pieces)];
+        if (round % 2 == 1 && !text.empty()) text[next() % text.size()] = static_cast<char>(0x80 + next() % 0x80);
+        const bool expected = detail::isValidUtf8Scalar(text.data(), text.size());
+        (expected ? valid : invalid)++;
+        ASSERT_EQ(detail::isValidUtf8Wide(text.data(), text.size()), expected) << hex(text);
+    }
+    EXPECT_GT(valid, 1000);
+    EXPECT_GT(invalid, 1000);
 }
 
 TEST(TextCodec, UpperCasesByTheDocumentCodec) {
