@@ -121,11 +121,28 @@ inline std::uint64_t finish(std::uint64_t h) {
     return h;
 }
 
+// Long keys are hashed in four independent lanes of eight bytes, so that the
+// multiplications overlap instead of waiting on each other; `fold` maps each
+// word first. Returns the state to go on with for the last 0 to 31 bytes.
+template <class Fold>
+inline std::uint64_t hashLanes(std::uint64_t h, const char*& p, std::size_t& n, Fold fold) {
+    if (n < 32) return h;
+    std::uint64_t a = h, b = h ^ 0x9E3779B97F4A7C15ull, c = h ^ 0xD6E8FEB86659FD93ull, d = h ^ 0xA0761D6478BD642Full;
+    for (; n >= 32; p += 32, n -= 32) {
+        a = mix(a, fold(load8(p)));
+        b = mix(b, fold(load8(p + 8)));
+        c = mix(c, fold(load8(p + 16)));
+        d = mix(d, fold(load8(p + 24)));
+    }
+    return mix(mix(mix(a, b), c), d);
+}
+
 // Hash of the exact bytes.
 std::uint64_t hashExact(std::string_view s) {
     std::uint64_t h = s.size() * 0xC2B2AE3D27D4EB4Full;
     const char* p = s.data();
     std::size_t n = s.size();
+    h = hashLanes(h, p, n, [](std::uint64_t w) { return w; });
     for (; n >= 8; p += 8, n -= 8) h = mix(h, load8(p));
     if (n) h = mix(h, loadTail(p, n));
     return finish(h);
@@ -137,6 +154,10 @@ std::uint64_t hashFolded(std::string_view s, bool& highBits) {
     std::uint64_t acc = 0;
     const char* p = s.data();
     std::size_t n = s.size();
+    h = hashLanes(h, p, n, [&acc](std::uint64_t w) {
+        acc |= w;
+        return foldAscii(w);
+    });
     for (; n >= 8; p += 8, n -= 8) {
         const std::uint64_t w = load8(p);
         acc |= w;
@@ -157,56 +178,119 @@ bool equalFolded(const char* a, const char* b, std::size_t n) {
     return n == 0 || foldAscii(loadTail(a, n)) == foldAscii(loadTail(b, n));
 }
 
-// The codec's upper case of a key into `out`, as toUpper() gives it, with the
-// two-byte UTF-8 characters (Latin, Greek, Cyrillic, ...) mapped from a table
-// instead of one library call each.
+// Room for an upper-case form; grows, never shrinks, so that the scan's
+// buffers stop allocating after the first long lines.
+class UpperBuffer {
+public:
+    char* room(std::size_t n) {
+        if (n > cap_) {
+            cap_ = std::max(n, cap_ * 2);
+            data_ = std::make_unique<char[]>(cap_);
+        }
+        return data_.get();
+    }
+    std::string& text() { return text_; } // for the one-byte code page
+
+private:
+    std::unique_ptr<char[]> data_;
+    std::size_t cap_ = 0;
+    std::string text_;
+};
+
+// The codec's upper case of a key, as toUpper() gives it, without a call per
+// character: ASCII eight bytes at a time, and every two- and three-byte UTF-8
+// character (all of the Basic Multilingual Plane) through one table that holds
+// the UTF-8 bytes of its upper case.
 class FastUpper {
 public:
-    FastUpper() {
-        for (char32_t cp = 0; cp < kTable; ++cp) table_[cp] = static_cast<char32_t>(u_toupper(static_cast<UChar32>(cp)));
-    }
-    void operator()(std::string_view s, std::string& out, Codec codec) const {
-        out.assign(s);
-        if (codec == Codec::Windows1252) {
-            toUpperInPlace(out, codec);
-            return;
+    FastUpper() : table_(std::make_unique<std::uint32_t[]>(0x10000)) {
+        for (char32_t cp = 0; cp < 0x10000; ++cp) {
+            const auto up = static_cast<char32_t>(u_toupper(static_cast<UChar32>(cp)));
+            std::string bytes;
+            appendUtf8(bytes, up);
+            std::uint32_t packed = 0;
+            if (bytes.size() <= 3) {
+                std::memcpy(&packed, bytes.data(), bytes.size());
+                packed |= static_cast<std::uint32_t>(bytes.size()) << 24;
+            } // else 0: the slow way (no such character today)
+            table_[cp] = packed;
         }
-        out.clear();
-        out.reserve(s.size() + 8);
-        for (std::size_t i = 0; i < s.size();) {
-            // Runs of ASCII, eight bytes at a time.
-            while (i + 8 <= s.size()) {
-                const std::uint64_t w = load8(s.data() + i);
-                if (w & kHigh) break;
+    }
+    std::string_view operator()(std::string_view s, UpperBuffer& buf, Codec codec) const {
+        if (codec == Codec::Windows1252) {
+            std::string& t = buf.text();
+            t.assign(s);
+            toUpperInPlace(t, codec);
+            return t;
+        }
+        // Upper case never grows a character by more than half (two bytes to
+        // three), and each write may spill up to eight bytes past its end.
+        char* const out = buf.room(s.size() + s.size() / 2 + 16);
+        char* o = out;
+        const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+        const auto* const end = p + s.size();
+        while (p < end) {
+            if (end - p >= 8) {
+                // Eight bytes folded and written at once; where a byte above
+                // ASCII comes, only the bytes before it count.
+                const std::uint64_t w = load8(reinterpret_cast<const char*>(p));
                 const std::uint64_t up = foldAscii(w);
-                out.append(reinterpret_cast<const char*>(&up), 8);
-                i += 8;
-            }
-            if (i >= s.size()) break;
-            const auto c = static_cast<unsigned char>(s[i]);
-            if (c < 0x80) {
-                out.push_back(static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c));
-                ++i;
+                std::memcpy(o, &up, 8);
+                const std::uint64_t high = w & kHigh;
+                if (high == 0) {
+                    p += 8;
+                    o += 8;
+                    continue;
+                }
+                const int ascii = std::countr_zero(high) >> 3;
+                p += ascii;
+                o += ascii;
+            } else if (*p < 0x80) {
+                const unsigned char c = *p++;
+                *o++ = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
                 continue;
             }
-            char32_t cp;
-            const std::size_t n = decodeUtf8(s, i, cp);
-            if (n == 1) {
-                out.push_back(static_cast<char>(c)); // a stray byte stays as it is
-            } else {
-                const char32_t up = cp < kTable ? table_[cp] : caseless(cp) ? cp : static_cast<char32_t>(u_toupper(static_cast<UChar32>(cp)));
-                if (up == cp) out.append(s.data() + i, n);
-                else appendUtf8(out, up);
+            const unsigned char c = *p;
+            char32_t cp = 0;
+            std::size_t n = 0;
+            if (c >= 0xC2 && c < 0xE0 && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+                cp = (static_cast<char32_t>(c & 0x1F) << 6) | (p[1] & 0x3F);
+                n = 2;
+            } else if (c >= 0xE0 && c < 0xF0 && end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+                cp = (static_cast<char32_t>(c & 0x0F) << 12) | (static_cast<char32_t>(p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+                if (cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) n = 3;
             }
-            i += n;
+            const std::uint32_t packed = n ? table_[cp] : 0;
+            if (packed) {
+                std::memcpy(o, &packed, 4); // three bytes and the length, which the next write covers
+                o += packed >> 24;
+                p += n;
+                continue;
+            }
+            // Four-byte characters and stray bytes, as toUpper() takes them.
+            const std::size_t at = static_cast<std::size_t>(p - reinterpret_cast<const unsigned char*>(s.data()));
+            const std::size_t len = decodeUtf8(s, at, cp);
+            if (len == 1) {
+                *o++ = static_cast<char>(c); // a stray byte stays as it is
+            } else {
+                const auto up = static_cast<char32_t>(u_toupper(static_cast<UChar32>(cp)));
+                if (up == cp) {
+                    std::memcpy(o, p, len);
+                    o += len;
+                } else {
+                    std::string bytes;
+                    appendUtf8(bytes, up);
+                    std::memcpy(o, bytes.data(), bytes.size());
+                    o += bytes.size();
+                }
+            }
+            p += len;
         }
+        return {out, static_cast<std::size_t>(o - out)};
     }
 
 private:
-    // Kana, the CJK ideographs, Yi, Vai and Hangul have no case: no need to ask.
-    static bool caseless(char32_t cp) { return (cp >= 0x3040 && cp < 0xA640) || (cp >= 0xAC00 && cp < 0xD800); }
-    static constexpr char32_t kTable = 0x800;
-    char32_t table_[kTable];
+    std::unique_ptr<std::uint32_t[]> table_;
 };
 
 // A key's group is known by its first line: the key is cut again from that
@@ -278,7 +362,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
 
     HugeArray<std::int32_t> lineGroup(static_cast<std::size_t>(N));
     PodVector<Group> groups;
-    std::string candidateUpper;
+    UpperBuffer candidateUpper;
     static const FastUpper upper;
 
     // Open addressing over four-byte slots: group + 1 in the low bits, as many
@@ -312,7 +396,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         std::int32_t state; // kNotKeyed, kEmptyKey or 0 for a key
     };
     Pending ring[kRing];
-    std::string upperRing[kRing];
+    UpperBuffer upperRing[kRing];
     const std::int64_t batches = (N + kBatch - 1) / kBatch;
 
     auto prepare = [&](std::int64_t batch) {
@@ -340,10 +424,11 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                 bool high = false;
                 p.hash = hashFolded(key, high);
                 if (high || codec == Codec::Windows1252) {
-                    // Beyond ASCII: compare the codec's upper-case forms.
-                    upper(key, upperRing[r], codec);
-                    p.form = upperRing[r];
-                    p.hash = hashFolded(p.form, high);
+                    // Beyond ASCII: compare the codec's upper-case forms. Its
+                    // ASCII letters are capitals already, so the exact hash
+                    // of the form is the folded one.
+                    p.form = upper(key, upperRing[r], codec);
+                    p.hash = hashExact(p.form);
                 }
             }
             __builtin_prefetch(&table[home(p.hash)]);
@@ -404,8 +489,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                     std::string_view candForm =
                         filters.PreprocessView(lines.ListView(static_cast<std::int32_t>(cand.firstLine)), true);
                     if (!exact && (codec == Codec::Windows1252 || anyHighByte(candForm))) {
-                        upper(candForm, candidateUpper, codec);
-                        candForm = candidateUpper;
+                        candForm = upper(candForm, candidateUpper, codec);
                     }
                     if (candForm.size() != p.form.size()) continue;
                     const bool same = exact ? std::memcmp(candForm.data(), p.form.data(), p.form.size()) == 0

@@ -1,5 +1,7 @@
 #include "scan/source_reader.h"
 
+#include "scan/byte_count.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -40,12 +42,6 @@ private:
     std::size_t done_ = 0;
     bool valid_ = true;
 };
-
-std::size_t countByte(const char* p, std::size_t n, char byte) {
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < n; ++i) count += p[i] == byte;
-    return count;
-}
 
 struct FileScan {
     std::size_t crCount = 0;

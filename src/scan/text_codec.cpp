@@ -1,5 +1,7 @@
 #include "scan/text_codec.h"
 
+#include "scan/byte_count.h"
+
 #include <unicode/ucol.h>
 #include <unicode/uchar.h>
 #include <unicode/uloc.h>
@@ -229,13 +231,6 @@ TS_AVX2 bool isValidUtf8Avx2(const char* data, std::size_t size) noexcept {
 
 #undef TS_AVX2
 
-bool haveAvx2() {
-    static const bool have = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return have;
-}
 
 } // namespace
 #endif
@@ -243,7 +238,7 @@ bool haveAvx2() {
 namespace detail {
 bool isValidUtf8Wide(const char* data, std::size_t size) noexcept {
 #if TWINSIFT_UTF8_AVX2
-    if (haveAvx2()) return isValidUtf8Avx2(data, size);
+    if (cpuHasAvx2()) return isValidUtf8Avx2(data, size);
 #endif
     return isValidUtf8Scalar(data, size);
 }

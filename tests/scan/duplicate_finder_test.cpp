@@ -1,5 +1,7 @@
 #include "scan/duplicate_finder.h"
 
+#include "scan/text_codec.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -75,6 +77,34 @@ TEST(FindDuplicates, CaseRuleAndTheTextOfEachMember) {
     EXPECT_EQ(r.result.lUniqueDups, 1);
     r = scan({"caf\xE9", "CAF\xC9", "\x9A", "\x8A"}, SettingsValues::Defaults(), Codec::Windows1252);
     EXPECT_EQ(r.entries(), (Entries{"0[1]   caf\xE9", "0[2]   CAF\xC9", "2[3]   \x9A", "2[4]   \x8A"}));
+}
+
+TEST(FindDuplicates, FoldsEveryCharacterAsTheCodecUpperCaseDoes) {
+    // Each line beside its codec upper case: every pair must be one group of
+    // its own, for every character of the Basic Multilingual Plane, some with
+    // case beyond it, and stray bytes of broken sequences.
+    std::vector<std::string> lines;
+    auto pair = [&](const std::string& text) {
+        lines.push_back(text);
+        lines.push_back(toUpper(text, Codec::Utf8));
+    };
+    std::string ch;
+    for (char32_t cp = 1; cp < 0x10000; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+        ch.clear();
+        appendUtf8(ch, cp);
+        pair((cp % 2 ? "abcdefgh" : "") + ch + "z" + ch + " " + std::to_string(cp));
+    }
+    for (char32_t cp = 0x10400; cp < 0x10450; ++cp) { // a script with case, four bytes a character
+        ch.clear();
+        appendUtf8(ch, cp);
+        pair("q" + ch + std::to_string(cp));
+    }
+    for (const char* broken : {"\xC3 x", "y \xE4\xB8", "\xE4\xB8z", "\xED\xA0\x80 w", "\xF4\x90\x80\x80 v", "\xC0\xAF u"})
+        pair(broken);
+    const auto r = scan(lines);
+    EXPECT_EQ(r.result.lUniqueDups, static_cast<std::int32_t>(lines.size() / 2));
+    EXPECT_EQ(r.doc.lstDuplicates.ListCount(), static_cast<std::int32_t>(lines.size()));
 }
 
 TEST(FindDuplicates, KeysComeFromTheFilters) {

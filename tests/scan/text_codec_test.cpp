@@ -1,7 +1,10 @@
 #include "scan/text_codec.h"
 
+#include "scan/byte_count.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <string>
@@ -100,6 +103,23 @@ TEST(TextCodec, WideValidatorAgreesOnMixedText) {
     }
     EXPECT_GT(valid, 1000);
     EXPECT_GT(invalid, 1000);
+}
+
+TEST(ByteCount, CountsEveryMatchWhateverTheLengthAndStart) {
+    std::string text;
+    std::uint32_t seed = 99;
+    for (int i = 0; i < 5000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        text.push_back("ab\r\n\xC3\r"[(seed >> 10) % 6]);
+    }
+    for (std::size_t start : {0u, 1u, 31u, 33u}) {
+        for (std::size_t len : {0u, 1u, 63u, 64u, 255u, 256u, 257u, 1000u, 4967u}) {
+            const std::size_t expected = static_cast<std::size_t>(std::count(text.begin() + start, text.begin() + start + len, '\r'));
+            EXPECT_EQ(countByte(text.data() + start, len, '\r'), expected) << start << "+" << len;
+        }
+    }
+    EXPECT_EQ(countByte(text.data(), text.size(), '\xC3'),
+              static_cast<std::size_t>(std::count(text.begin(), text.end(), '\xC3')));
 }
 
 TEST(TextCodec, UpperCasesByTheDocumentCodec) {

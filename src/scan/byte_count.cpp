@@ -1,0 +1,60 @@
+#include "scan/byte_count.h"
+
+#include <bit>
+#include <cstdint>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define TWINSIFT_COUNT_AVX2 1
+#else
+#define TWINSIFT_COUNT_AVX2 0
+#endif
+
+namespace twinsift {
+
+namespace {
+
+std::size_t countByteScalar(const char* p, std::size_t n, char byte) noexcept {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < n; ++i) count += p[i] == byte;
+    return count;
+}
+
+#if TWINSIFT_COUNT_AVX2
+__attribute__((target("avx2,popcnt"))) std::size_t countByteAvx2(const char* p, std::size_t n, char byte) noexcept {
+    const __m256i want = _mm256_set1_epi8(byte);
+    std::size_t count = 0, i = 0;
+    for (; i + 64 <= n; i += 64) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i + 32));
+        const auto ma = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, want)));
+        const auto mb = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, want)));
+        count += static_cast<std::size_t>(
+            _mm_popcnt_u64(ma | (static_cast<std::uint64_t>(mb) << 32)));
+    }
+    return count + countByteScalar(p + i, n - i, byte);
+}
+#endif
+
+} // namespace
+
+bool cpuHasAvx2() noexcept {
+#if TWINSIFT_COUNT_AVX2
+    static const bool have = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("popcnt") != 0;
+    }();
+    return have;
+#else
+    return false;
+#endif
+}
+
+std::size_t countByte(const char* data, std::size_t size, char byte) noexcept {
+#if TWINSIFT_COUNT_AVX2
+    if (size >= 256 && cpuHasAvx2()) return countByteAvx2(data, size, byte);
+#endif
+    return countByteScalar(data, size, byte);
+}
+
+} // namespace twinsift
