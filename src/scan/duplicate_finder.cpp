@@ -1,10 +1,14 @@
 #include "scan/duplicate_finder.h"
 
-#include "scan/pod_vector.h"
 
 #include <unicode/uchar.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <bit>
 #include <cstring>
 #include <limits>
@@ -189,12 +193,9 @@ public:
         }
         return data_.get();
     }
-    std::string& text() { return text_; } // for the one-byte code page
-
 private:
     std::unique_ptr<char[]> data_;
     std::size_t cap_ = 0;
-    std::string text_;
 };
 
 // The codec's upper case of a key, as toUpper() gives it, without a call per
@@ -215,17 +216,21 @@ public:
             } // else 0: the slow way (no such character today)
             table_[cp] = packed;
         }
+        for (int b = 0; b < 256; ++b) cp1252_[b] = toUpper(std::string(1, static_cast<char>(b)), Codec::Windows1252)[0];
     }
     std::string_view operator()(std::string_view s, UpperBuffer& buf, Codec codec) const {
-        if (codec == Codec::Windows1252) {
-            std::string& t = buf.text();
-            t.assign(s);
-            toUpperInPlace(t, codec);
-            return t;
-        }
-        // Upper case never grows a character by more than half (two bytes to
-        // three), and each write may spill up to eight bytes past its end.
         char* const out = buf.room(s.size() + s.size() / 2 + 16);
+        return {out, write(s, out, codec)};
+    }
+    // Writes the upper case of s at out and returns its length. out must have
+    // room for s.size() * 3 / 2 + 16 bytes: upper case never grows a character
+    // by more than half (two bytes to three), and each write may spill up to
+    // eight bytes past its end.
+    std::size_t write(std::string_view s, char* const out, Codec codec) const {
+        if (codec == Codec::Windows1252) {
+            for (std::size_t i = 0; i < s.size(); ++i) out[i] = cp1252_[static_cast<unsigned char>(s[i])];
+            return s.size();
+        }
         char* o = out;
         const auto* p = reinterpret_cast<const unsigned char*>(s.data());
         const auto* const end = p + s.size();
@@ -286,18 +291,182 @@ public:
             }
             p += len;
         }
-        return {out, static_cast<std::size_t>(o - out)};
+        return static_cast<std::size_t>(o - out);
     }
 
 private:
     std::unique_ptr<std::uint32_t[]> table_;
+    char cp1252_[256];
 };
 
-// A key's group is known by its first line: the key is cut again from that
-// line when a probe needs it, which happens only on a hash match, and four
-// bytes a group keep the scan's tables small. Groups are counted afterwards.
-struct Group {
-    std::uint32_t firstLine;
+// One line's key as the lookup needs it.
+struct PreparedKey {
+    std::string_view form; // the key, or its upper-case form (in the chunk's arena)
+    std::uint64_t hash;
+    std::int32_t state; // kNotKeyed, kEmptyKey or 0 for a key
+};
+
+// Cuts every line's key, upper-cases it where the comparison needs that, and
+// hashes it, a chunk of lines at a time and ahead of the lookup. With more
+// than one core and filters that may run beside the lookup (no include test,
+// no advanced filter: their pattern engine keeps per-pattern state), the
+// chunks are made on a thread of their own; the results are the same either
+// way, and the lookup always takes them in line order.
+class KeyPreparer {
+public:
+    static constexpr std::int64_t kChunk = 1024;
+
+    KeyPreparer(const clsListEmu& lines, const LineFilters& filters, const FastUpper& upper, bool exact,
+                Codec codec, bool testInclude)
+        : lines_(lines), filters_(filters), upper_(upper), exact_(exact), codec_(codec), testInclude_(testInclude),
+          n_(lines.ListCount()), chunks_((n_ + kChunk - 1) / kChunk) {
+        for (Slot& s : slots_) s.keys = std::make_unique<PreparedKey[]>(kChunk);
+        if (chunks_ >= 4 && !testInclude && filters.concurrentSafe() && std::thread::hardware_concurrency() > 1) {
+            try {
+                worker_ = std::thread([this] { work(); });
+            } catch (const std::system_error&) {
+                // No thread to be had: the lookup prepares each chunk itself.
+            }
+        }
+    }
+    ~KeyPreparer() { finish(); }
+    KeyPreparer(const KeyPreparer&) = delete;
+    KeyPreparer& operator=(const KeyPreparer&) = delete;
+
+    // Line i's key. Lines are asked for in order, and at most two chunks
+    // beyond the last one given back with done().
+    const PreparedKey& at(std::int64_t i) {
+        const std::int64_t chunk = i / kChunk;
+        if (chunk >= ready_) waitFor(chunk);
+        return slots_[chunk % kSlots].keys[i % kChunk];
+    }
+    // Every line before `end` is dealt with; their chunks may be reused.
+    void done(std::int64_t end) {
+        const std::int64_t chunks = end == n_ ? chunks_ : end / kChunk;
+        if (chunks <= released_) return;
+        {
+            std::lock_guard lock(mutex_);
+            released_ = chunks;
+        }
+        changed_.notify_all();
+    }
+    // Stops the worker (a scan stopped early) and waits for it.
+    void finish() {
+        if (!worker_.joinable()) return;
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        worker_.join();
+    }
+
+private:
+    static constexpr int kSlots = 3;
+    struct Slot {
+        std::unique_ptr<PreparedKey[]> keys;
+        UpperBuffer arena;
+    };
+
+    void waitFor(std::int64_t chunk) {
+        if (!worker_.joinable()) {
+            // Made here, in order; the slot's chunk of three before is done.
+            prepare(chunk);
+            ready_ = chunk + 1;
+            return;
+        }
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return made_ > chunk || failure_; });
+        if (failure_) std::rethrow_exception(failure_);
+        ready_ = made_;
+    }
+
+    void work() {
+        try {
+            for (std::int64_t chunk = 0; chunk < chunks_; ++chunk) {
+                {
+                    std::unique_lock lock(mutex_);
+                    changed_.wait(lock, [&] { return stop_ || chunk - released_ < kSlots; });
+                    if (stop_) return;
+                }
+                prepare(chunk);
+                {
+                    std::lock_guard lock(mutex_);
+                    made_ = chunk + 1;
+                }
+                changed_.notify_all();
+            }
+        } catch (...) {
+            {
+                std::lock_guard lock(mutex_);
+                failure_ = std::current_exception();
+            }
+            changed_.notify_all();
+        }
+    }
+
+    void prepare(std::int64_t chunk) {
+        Slot& slot = slots_[chunk % kSlots];
+        const std::int64_t first = chunk * kChunk;
+        const auto count = static_cast<std::int32_t>(std::min(kChunk, n_ - first));
+        char* arena = nullptr;
+        if (!exact_) {
+            // Room for every upper-case form of the chunk (see FastUpper).
+            std::size_t room = 0;
+            for (std::int32_t b = 0; b < count; ++b)
+                room += lines_.ListView(static_cast<std::int32_t>(first + b)).size() * 3 / 2 + 16;
+            arena = slot.arena.room(room);
+        }
+        for (std::int32_t b = 0; b < count; ++b) {
+            PreparedKey& p = slot.keys[b];
+            const std::string_view line = lines_.ListView(static_cast<std::int32_t>(first + b));
+            if (testInclude_ && !filters_.PassesIncludeFilter(line)) {
+                p.state = kNotKeyed;
+                continue;
+            }
+            const std::string_view key = filters_.PreprocessView(line, true);
+            if (key.empty()) {
+                p.state = kEmptyKey;
+                continue;
+            }
+            p.state = 0;
+            p.form = key;
+            if (exact_) {
+                p.hash = hashExact(key);
+                continue;
+            }
+            bool high = false;
+            p.hash = hashFolded(key, high);
+            if (high || codec_ == Codec::Windows1252) {
+                // Beyond ASCII: compare the codec's upper-case forms. Their
+                // ASCII letters are capitals already, so the exact hash of
+                // the form is the folded one.
+                const std::size_t n = upper_.write(key, arena, codec_);
+                p.form = std::string_view(arena, n);
+                p.hash = hashExact(p.form);
+                arena += n;
+            }
+        }
+    }
+
+    const clsListEmu& lines_;
+    const LineFilters& filters_;
+    const FastUpper& upper_;
+    const bool exact_;
+    const Codec codec_;
+    const bool testInclude_;
+    const std::int64_t n_;
+    const std::int64_t chunks_;
+    Slot slots_[kSlots];
+    std::int64_t ready_ = 0; // chunks the lookup may read (its own copy of made_)
+
+    std::thread worker_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::int64_t made_ = 0;     // chunks made by the worker
+    std::int64_t released_ = 0; // chunks the lookup is done with
+    bool stop_ = false;
+    std::exception_ptr failure_;
 };
 
 bool anyHighByte(std::string_view s) {
@@ -360,14 +529,16 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     const std::int64_t N = lines.ListCount();
     scan.W = digitCount(N);
 
+    // A key's group is known by its first line: the table names it, each line
+    // records it, and the key is cut again from that line when a probe needs
+    // it, which happens only on a hash match. Groups are counted afterwards.
     HugeArray<std::int32_t> lineGroup(static_cast<std::size_t>(N));
-    PodVector<Group> groups;
     UpperBuffer candidateUpper;
     static const FastUpper upper;
 
-    // Open addressing over four-byte slots: group + 1 in the low bits, as many
-    // bits of the hash above it as the line count leaves free, so that most
-    // probes of a foreign slot end without looking at its group. The size is
+    // Open addressing over four-byte slots: first line + 1 in the low bits, as
+    // many bits of the hash above it as the line count leaves free, so that
+    // most probes of a foreign slot end without looking at its line. The size is
     // fixed by N (a quarter more slots than lines, so it is never more than
     // four-fifths full and never grows).
     const std::size_t slots = static_cast<std::size_t>(std::max<std::int64_t>(16, N + N / 4));
@@ -379,91 +550,46 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         return static_cast<std::size_t>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(hash)) * slots) >> 32);
     };
     auto tagOf = [&](std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32) & ~indexMask; };
-    auto groupOf = [&](std::uint32_t slot) -> Group& { return groups[(slot & indexMask) - 1]; };
+    auto firstLineOf = [&](std::uint32_t slot) { return static_cast<std::int32_t>((slot & indexMask) - 1); };
 
-    // Lines go through a five-stage pipeline, one batch per stage: keys and
-    // hashes (fetching the table slot), a look at the slot (fetching the group
-    // it names), a look at the group (fetching its first line's record), a
-    // look at that record (fetching the line), then the real lookup. Every
-    // line thus finds its memory already on the way; only the last stage
-    // changes anything.
+    // Lines go through a four-stage pipeline, one batch per stage: a look at
+    // the key's table slot (fetching it), a look at the slot (fetching the
+    // record of the first line it names), a look at that record (fetching the
+    // line), then the real lookup. Every line thus finds its memory already on
+    // the way; only the last stage changes anything. The keys and their hashes
+    // come from the KeyPreparer, on the other core when there is one.
     constexpr int kBatch = 16;
-    constexpr int kRing = 5 * kBatch;
-    struct Pending {
-        std::string_view key;  // the key, a piece of the line
-        std::string_view form; // the form it is compared in (may point into upperRing)
-        std::uint64_t hash;
-        std::int32_t state; // kNotKeyed, kEmptyKey or 0 for a key
-    };
-    Pending ring[kRing];
-    UpperBuffer upperRing[kRing];
+    static_assert(KeyPreparer::kChunk % kBatch == 0);
+    KeyPreparer keys(lines, filters, upper, exact, codec, testInclude);
     const std::int64_t batches = (N + kBatch - 1) / kBatch;
 
     auto prepare = [&](std::int64_t batch) {
         const std::int64_t base = batch * kBatch;
         const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
         for (int b = 0; b < count; ++b) {
-            const int r = static_cast<int>((base + b) % kRing);
-            Pending& p = ring[r];
-            const std::string_view line = lines.ListView(static_cast<std::int32_t>(base + b));
-            if (testInclude && !filters.PassesIncludeFilter(line)) {
-                p.state = kNotKeyed;
-                continue;
-            }
-            const std::string_view key = filters.PreprocessView(line, true);
-            if (key.empty()) {
-                p.state = kEmptyKey;
-                continue;
-            }
-            p.state = 0;
-            p.key = key;
-            p.form = key;
-            if (exact) {
-                p.hash = hashExact(key);
-            } else {
-                bool high = false;
-                p.hash = hashFolded(key, high);
-                if (high || codec == Codec::Windows1252) {
-                    // Beyond ASCII: compare the codec's upper-case forms. Its
-                    // ASCII letters are capitals already, so the exact hash
-                    // of the form is the folded one.
-                    p.form = upper(key, upperRing[r], codec);
-                    p.hash = hashExact(p.form);
-                }
-            }
-            __builtin_prefetch(&table[home(p.hash)]);
+            const PreparedKey& p = keys.at(base + b);
+            if (p.state == 0) __builtin_prefetch(&table[home(p.hash)]);
         }
     };
     auto peek = [&](std::int64_t batch) {
         const std::int64_t base = batch * kBatch;
         const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
         for (int b = 0; b < count; ++b) {
-            const Pending& p = ring[(base + b) % kRing];
+            const PreparedKey& p = keys.at(base + b);
             if (p.state != 0) continue;
             const std::uint32_t slot = table[home(p.hash)];
-            if (slot != 0) __builtin_prefetch(&groupOf(slot));
-        }
-    };
-    auto peekGroup = [&](std::int64_t batch) {
-        const std::int64_t base = batch * kBatch;
-        const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
-        for (int b = 0; b < count; ++b) {
-            const Pending& p = ring[(base + b) % kRing];
-            if (p.state != 0) continue;
-            const std::uint32_t slot = table[home(p.hash)];
-            if (slot != 0 && (slot & ~indexMask) == tagOf(p.hash))
-                lines.PrefetchItem(static_cast<std::int32_t>(groupOf(slot).firstLine));
+            if (slot != 0 && (slot & ~indexMask) == tagOf(p.hash)) lines.PrefetchItem(firstLineOf(slot));
         }
     };
     auto peekLine = [&](std::int64_t batch) {
         const std::int64_t base = batch * kBatch;
         const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
         for (int b = 0; b < count; ++b) {
-            const Pending& p = ring[(base + b) % kRing];
+            const PreparedKey& p = keys.at(base + b);
             if (p.state != 0) continue;
             const std::uint32_t slot = table[home(p.hash)];
             if (slot != 0 && (slot & ~indexMask) == tagOf(p.hash))
-                __builtin_prefetch(lines.ListView(static_cast<std::int32_t>(groupOf(slot).firstLine)).data());
+                __builtin_prefetch(lines.ListView(firstLineOf(slot)).data());
         }
     };
     auto settle = [&](std::int64_t batch) {
@@ -471,7 +597,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
         for (int b = 0; b < count; ++b) {
             const std::int64_t i = base + b;
-            const Pending& p = ring[i % kRing];
+            const PreparedKey& p = keys.at(i);
             if (p.state == kNotKeyed) {
                 lineGroup[i] = kNotKeyed;
             } else if (p.state == kEmptyKey) {
@@ -485,9 +611,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                     const std::uint32_t slot = table[s];
                     if (slot == 0) break;
                     if ((slot & ~indexMask) != tag) continue;
-                    const Group& cand = groupOf(slot);
-                    std::string_view candForm =
-                        filters.PreprocessView(lines.ListView(static_cast<std::int32_t>(cand.firstLine)), true);
+                    std::string_view candForm = filters.PreprocessView(lines.ListView(firstLineOf(slot)), true);
                     if (!exact && (codec == Codec::Windows1252 || anyHighByte(candForm))) {
                         candForm = upper(candForm, candidateUpper, codec);
                     }
@@ -495,30 +619,29 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                     const bool same = exact ? std::memcmp(candForm.data(), p.form.data(), p.form.size()) == 0
                                             : equalFolded(candForm.data(), p.form.data(), p.form.size());
                     if (same) {
-                        g = static_cast<std::int32_t>((slot & indexMask) - 1);
+                        g = firstLineOf(slot);
                         break;
                     }
                 }
                 if (g < 0) {
-                    g = static_cast<std::int32_t>(groups.size());
-                    groups.push_back(Group{static_cast<std::uint32_t>(i)});
-                    table[s] = tag | static_cast<std::uint32_t>(g + 1);
+                    g = static_cast<std::int32_t>(i);
+                    table[s] = tag | static_cast<std::uint32_t>(i + 1);
                 }
                 lineGroup[i] = g;
             }
             if (!progressStep(i)) return i;
         }
+        keys.done(base + count);
         return std::int64_t{-1};
     };
 
     std::int64_t last = N - 1; // the last line handled
-    for (std::int64_t k = 0; k < batches + 4; ++k) {
+    for (std::int64_t k = 0; k < batches + 3; ++k) {
         if (k < batches) prepare(k);
         if (k >= 1 && k - 1 < batches) peek(k - 1);
-        if (k >= 2 && k - 2 < batches) peekGroup(k - 2);
-        if (k >= 3 && k - 3 < batches) peekLine(k - 3);
-        if (k >= 4) {
-            const std::int64_t stoppedAt = settle(k - 4);
+        if (k >= 2 && k - 2 < batches) peekLine(k - 2);
+        if (k >= 3) {
+            const std::int64_t stoppedAt = settle(k - 3);
             if (stoppedAt >= 0) {
                 scan.bStopped = true;
                 last = stoppedAt;
@@ -526,6 +649,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
             }
         }
     }
+    keys.finish();
     table.release(); // the key table goes before the entries are built
 
     EntryWriter out(doc.lstDuplicates, scan.W);
@@ -533,40 +657,36 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
 
     if (scan.bStopped) {
         // The entries found so far, in the order they were found.
-        std::vector<std::int32_t> seen(groups.size(), 0), first(groups.size(), -1);
+        std::vector<std::int32_t> seen(static_cast<std::size_t>(last + 1), 0);
         for (std::int64_t i = 0; i <= last; ++i) {
-            const std::int32_t g = lineGroup[i];
+            const std::int32_t g = lineGroup[i]; // the group's first line
             if (g < 0) continue;
-            const std::int32_t c = ++seen[g];
-            if (c == 1) {
-                first[g] = static_cast<std::int32_t>(i);
-                continue;
-            }
+            const std::int32_t c = ++seen[static_cast<std::size_t>(g)];
+            if (c == 1) continue;
             if (c == 2) {
-                out.add(first[g], first[g], keyOf(first[g]));
+                out.add(g, g, keyOf(g));
                 ++scan.lUniqueDups;
             }
-            out.add(first[g], i, keyOf(i));
+            out.add(g, i, keyOf(i));
         }
         return scan;
     }
 
     // Place every member of a reported group: groups in the order of their
-    // first lines (the order they were created), members in line order. Each
-    // step frees what the next no longer needs, so that the scan's memory
-    // never adds up: the counts replace the groups, each line's group becomes
-    // its entry's place, and the entries come last.
-    const std::size_t groupCount = groups.size();
-    groups.clear();
+    // first lines, members in line order. Each step frees what the next no
+    // longer needs, so that the scan's memory never adds up: the counts (kept
+    // at each group's first line) take the key table's room, each line's
+    // group becomes its entry's place, and the entries come last.
     constexpr std::uint32_t kSingle = std::numeric_limits<std::uint32_t>::max();
     std::uint32_t total = 0;
     std::vector<std::uint32_t> sizes; // of the reported groups, in their order
     {
-        HugeArray<std::uint32_t> place(groupCount);
+        HugeArray<std::uint32_t> place(static_cast<std::size_t>(N));
         for (std::int64_t i = 0; i < N; ++i)
             if (lineGroup[i] >= 0) ++place[static_cast<std::size_t>(lineGroup[i])];
-        for (std::size_t g = 0; g < groupCount; ++g) {
+        for (std::size_t g = 0; g < static_cast<std::size_t>(N); ++g) {
             const std::uint32_t c = place[g];
+            if (c == 0) continue; // not the first line of a group
             if (c < 2) {
                 place[g] = kSingle;
                 continue;

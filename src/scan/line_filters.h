@@ -33,6 +33,10 @@ public:
     // False when every line passes without a test (no pattern is active and the
     // regular-expression engine is there).
     bool hasIncludeTest() const noexcept { return includeTest_; }
+    // True when PreprocessView and PassesIncludeFilter may run on several
+    // threads at once: no pattern is tested (a compiled pattern keeps its
+    // match state).
+    bool concurrentSafe() const noexcept { return !includeTest_ && !advanced_; }
 
     Codec codec() const noexcept { return codec_; }
 

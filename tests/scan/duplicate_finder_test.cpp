@@ -217,3 +217,43 @@ TEST(FindDuplicates, ProgressStepRunsAfterEveryLineAndCanStopTheScan) {
     EXPECT_EQ(r.doc.lstDuplicates.List(100), "000[101]   even");
     EXPECT_EQ(r.result.lUniqueDups, 2);
 }
+
+TEST(FindDuplicates, LargeListsGiveTheSameGroupsWhetherRunToTheEndOrStopped) {
+    // Enough lines for the keys to be made ahead on a second thread; the
+    // groups must be what a plain count of the (folded) keys says.
+    std::mt19937 rng(7);
+    std::vector<std::string> lines;
+    const char* words[] = {"alpha", "Beta", "\xC3\xA9t\xC3\xA9", "\xC3\x89T\xC3\x89", "\xD0\xB4\xD0\xBE\xD0\xBC", "  gamma ", ""};
+    for (int i = 0; i < 30000; ++i)
+        lines.push_back(std::string(words[rng() % std::size(words)]) + " " + std::to_string(rng() % 9000));
+    for (const bool exact : {true, false}) {
+        SettingsValues s = SettingsValues::Defaults();
+        s.Load_CaseSensitive = exact ? 1 : 0;
+        std::map<std::string, int> count;
+        LineFilters filters(s, Codec::Utf8);
+        for (const auto& l : lines) {
+            const std::string key = filters.PreprocessLine(l, true);
+            ++count[exact ? key : toUpper(key, Codec::Utf8)];
+        }
+        std::int32_t groups = 0, members = 0;
+        for (const auto& [key, c] : count)
+            if (c > 1) {
+                ++groups;
+                members += c;
+            }
+        auto r = scan(lines, s);
+        EXPECT_EQ(r.result.lUniqueDups, groups) << exact;
+        EXPECT_EQ(r.doc.lstDuplicates.ListCount(), members) << exact;
+
+        // Stopped a third of the way in: nothing of the lines after it.
+        ProgressStep stopper(1000, [](std::int64_t i) { return i < 10000; });
+        r = scan(lines, s, Codec::Utf8, &stopper);
+        EXPECT_TRUE(r.result.bStopped);
+        for (std::int32_t e = 0; e < r.doc.lstDuplicates.ListCount(); ++e) {
+            const std::string entry = r.doc.lstDuplicates.List(e);
+            const int line = std::stoi(entry.substr(entry.find('[') + 1));
+            ASSERT_LE(line, 10001) << entry;
+        }
+        EXPECT_GT(r.doc.lstDuplicates.ListCount(), 0);
+    }
+}
