@@ -301,6 +301,7 @@ private:
 
 // One line's key as the lookup needs it.
 struct PreparedKey {
+    std::string_view key;  // the key, a piece of the line
     std::string_view form; // the key, or its upper-case form (in the chunk's arena)
     std::uint64_t hash;
     std::int32_t state; // kNotKeyed, kEmptyKey or 0 for a key
@@ -311,7 +312,9 @@ struct PreparedKey {
 // than one core and filters that may run beside the lookup (no include test,
 // no advanced filter: their pattern engine keeps per-pattern state), the
 // chunks are made on a thread of their own; the results are the same either
-// way, and the lookup always takes them in line order.
+// way, and the lookup always takes them in line order. A lookup that finds
+// its next chunk not yet begun makes it itself rather than wait, so the two
+// threads share the work when making keys is the slower part.
 class KeyPreparer {
 public:
     static constexpr std::int64_t kChunk = 1024;
@@ -337,7 +340,7 @@ public:
     // beyond the last one given back with done().
     const PreparedKey& at(std::int64_t i) {
         const std::int64_t chunk = i / kChunk;
-        if (chunk >= ready_) waitFor(chunk);
+        if (chunk >= ready_) obtain(chunk);
         return slots_[chunk % kSlots].keys[i % kChunk];
     }
     // Every line before `end` is dealt with; their chunks may be reused.
@@ -368,31 +371,42 @@ private:
         UpperBuffer arena;
     };
 
-    void waitFor(std::int64_t chunk) {
+    // Chunks are asked for in order; the slot's chunk of three before is done.
+    void obtain(std::int64_t chunk) {
         if (!worker_.joinable()) {
-            // Made here, in order; the slot's chunk of three before is done.
             prepare(chunk);
             ready_ = chunk + 1;
             return;
         }
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return made_ > chunk || failure_; });
-        if (failure_) std::rethrow_exception(failure_);
-        ready_ = made_;
+        if (next_ == chunk) {
+            // Not begun: make it here (its slot is free, see above).
+            ++next_;
+            lock.unlock();
+            prepare(chunk);
+            lock.lock();
+            slotChunk_[chunk % kSlots] = chunk;
+        } else {
+            changed_.wait(lock, [&] { return slotChunk_[chunk % kSlots] == chunk || failure_; });
+            if (failure_) std::rethrow_exception(failure_);
+        }
+        ready_ = chunk + 1;
     }
 
     void work() {
         try {
-            for (std::int64_t chunk = 0; chunk < chunks_; ++chunk) {
+            for (;;) {
+                std::int64_t chunk;
                 {
                     std::unique_lock lock(mutex_);
-                    changed_.wait(lock, [&] { return stop_ || chunk - released_ < kSlots; });
-                    if (stop_) return;
+                    changed_.wait(lock, [&] { return stop_ || next_ >= chunks_ || next_ - released_ < kSlots; });
+                    if (stop_ || next_ >= chunks_) return;
+                    chunk = next_++;
                 }
                 prepare(chunk);
                 {
                     std::lock_guard lock(mutex_);
-                    made_ = chunk + 1;
+                    slotChunk_[chunk % kSlots] = chunk;
                 }
                 changed_.notify_all();
             }
@@ -430,6 +444,7 @@ private:
                 continue;
             }
             p.state = 0;
+            p.key = key;
             p.form = key;
             if (exact_) {
                 p.hash = hashExact(key);
@@ -458,13 +473,14 @@ private:
     const std::int64_t n_;
     const std::int64_t chunks_;
     Slot slots_[kSlots];
-    std::int64_t ready_ = 0; // chunks the lookup may read (its own copy of made_)
+    std::int64_t ready_ = 0; // chunks the lookup may read without asking
 
     std::thread worker_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::int64_t made_ = 0;     // chunks made by the worker
-    std::int64_t released_ = 0; // chunks the lookup is done with
+    std::int64_t next_ = 0;                       // the first chunk nobody has begun
+    std::int64_t slotChunk_[kSlots] = {-1, -1, -1}; // the chunk each slot holds, once made
+    std::int64_t released_ = 0;                   // chunks the lookup is done with
     bool stop_ = false;
     std::exception_ptr failure_;
 };
@@ -611,13 +627,19 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                     const std::uint32_t slot = table[s];
                     if (slot == 0) break;
                     if ((slot & ~indexMask) != tag) continue;
-                    std::string_view candForm = filters.PreprocessView(lines.ListView(firstLineOf(slot)), true);
-                    if (!exact && (codec == Codec::Windows1252 || anyHighByte(candForm))) {
-                        candForm = upper(candForm, candidateUpper, codec);
+                    const std::string_view candKey = filters.PreprocessView(lines.ListView(firstLineOf(slot)), true);
+                    bool same;
+                    if (candKey.size() == p.key.size() && std::memcmp(candKey.data(), p.key.data(), p.key.size()) == 0) {
+                        same = true; // the same bytes: the same key in either comparison
+                    } else if (exact) {
+                        same = false;
+                    } else {
+                        std::string_view candForm = candKey;
+                        if (codec == Codec::Windows1252 || anyHighByte(candForm))
+                            candForm = upper(candForm, candidateUpper, codec);
+                        same = candForm.size() == p.form.size() &&
+                               equalFolded(candForm.data(), p.form.data(), p.form.size());
                     }
-                    if (candForm.size() != p.form.size()) continue;
-                    const bool same = exact ? std::memcmp(candForm.data(), p.form.data(), p.form.size()) == 0
-                                            : equalFolded(candForm.data(), p.form.data(), p.form.size());
                     if (same) {
                         g = firstLineOf(slot);
                         break;
