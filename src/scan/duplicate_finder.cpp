@@ -4,9 +4,11 @@
 #include <unicode/uchar.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <stdexcept>
 #include <system_error>
 #include <thread>
 #include <bit>
@@ -14,6 +16,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -308,27 +311,31 @@ struct PreparedKey {
 };
 
 // Cuts every line's key, upper-cases it where the comparison needs that, and
-// hashes it, a chunk of lines at a time and ahead of the lookup. With more
-// than one core and filters that may run beside the lookup (no include test,
-// no advanced filter: their pattern engine keeps per-pattern state), the
-// chunks are made on a thread of their own; the results are the same either
-// way, and the lookup always takes them in line order. A lookup that finds
-// its next chunk not yet begun makes it itself rather than wait, so the two
-// threads share the work when making keys is the slower part.
+// hashes it, a chunk of lines at a time and ahead of the lookup. The chunks
+// go round a few slots; every lookup reading them takes them in line order
+// and gives each back when it is done with it.
+//
+// With more than one core and filters that may run on several threads (no
+// include test, no advanced filter: their pattern engine keeps per-pattern
+// state), either a thread of its own makes the chunks for one lookup, or two
+// lookups share the making. Whoever needs a chunk nobody has begun makes it
+// rather than wait. The results are the same however the work was shared.
 class KeyPreparer {
 public:
     static constexpr std::int64_t kChunk = 1024;
 
+    // `readers` lookups (1 or 2) read the keys; `maker` asks for a thread
+    // that only makes chunks.
     KeyPreparer(const clsListEmu& lines, const LineFilters& filters, const FastUpper& upper, bool exact,
-                Codec codec, bool testInclude)
+                Codec codec, bool testInclude, int readers, bool maker)
         : lines_(lines), filters_(filters), upper_(upper), exact_(exact), codec_(codec), testInclude_(testInclude),
-          n_(lines.ListCount()), chunks_((n_ + kChunk - 1) / kChunk) {
+          n_(lines.ListCount()), chunks_((n_ + kChunk - 1) / kChunk), readers_(readers) {
         for (Slot& s : slots_) s.keys = std::make_unique<PreparedKey[]>(kChunk);
-        if (chunks_ >= 4 && !testInclude && filters.concurrentSafe() && std::thread::hardware_concurrency() > 1) {
+        if (maker) {
             try {
-                worker_ = std::thread([this] { work(); });
+                maker_ = std::thread([this] { work(); });
             } catch (const std::system_error&) {
-                // No thread to be had: the lookup prepares each chunk itself.
+                // No thread to be had: the lookup makes each chunk itself.
             }
         }
     }
@@ -336,86 +343,105 @@ public:
     KeyPreparer(const KeyPreparer&) = delete;
     KeyPreparer& operator=(const KeyPreparer&) = delete;
 
-    // Line i's key. Lines are asked for in order, and at most two chunks
-    // beyond the last one given back with done().
-    const PreparedKey& at(std::int64_t i) {
+    // Line i's key for lookup `reader`. Each lookup asks for lines in order,
+    // no further than two chunks beyond the last one it gave back with done().
+    const PreparedKey& at(int reader, std::int64_t i) {
         const std::int64_t chunk = i / kChunk;
-        if (chunk >= ready_) obtain(chunk);
+        if (chunk >= ready_[reader]) obtain(reader, chunk);
         return slots_[chunk % kSlots].keys[i % kChunk];
     }
-    // Every line before `end` is dealt with; their chunks may be reused.
-    void done(std::int64_t end) {
+    // Lookup `reader` has dealt with every line before `end`.
+    void done(int reader, std::int64_t end) {
         const std::int64_t chunks = end == n_ ? chunks_ : end / kChunk;
-        if (chunks <= released_) return;
+        if (chunks <= releasedBy_[reader]) return;
         {
             std::lock_guard lock(mutex_);
-            released_ = chunks;
+            releasedBy_[reader] = chunks;
         }
         changed_.notify_all();
     }
-    // Stops the worker (a scan stopped early) and waits for it.
+    // A lookup failed (with `why`): no one may wait for it any more.
+    void abort(std::exception_ptr why = nullptr) {
+        {
+            std::lock_guard lock(mutex_);
+            if (!failure_) failure_ = why ? why : std::make_exception_ptr(std::runtime_error("key lookup abandoned"));
+        }
+        changed_.notify_all();
+    }
+    // Stops the maker thread (a scan stopped early) and waits for it.
     void finish() {
-        if (!worker_.joinable()) return;
+        if (!maker_.joinable()) return;
         {
             std::lock_guard lock(mutex_);
             stop_ = true;
         }
         changed_.notify_all();
-        worker_.join();
+        maker_.join();
     }
 
 private:
-    static constexpr int kSlots = 3;
+    static constexpr int kSlots = 4;
     struct Slot {
         std::unique_ptr<PreparedKey[]> keys;
         UpperBuffer arena;
     };
 
-    // Chunks are asked for in order; the slot's chunk of three before is done.
-    void obtain(std::int64_t chunk) {
-        if (!worker_.joinable()) {
+    bool alone() const { return readers_ == 1 && !maker_.joinable(); }
+    // Under the lock: the next chunk may be begun (its slot is given back by
+    // every lookup).
+    bool canBegin() const {
+        std::int64_t released = releasedBy_[0];
+        for (int r = 1; r < readers_; ++r) released = std::min(released, releasedBy_[r]);
+        return next_ < chunks_ && next_ - released < kSlots;
+    }
+    // Under the lock, which it leaves held: makes chunk next_.
+    void makeNext(std::unique_lock<std::mutex>& lock) {
+        const std::int64_t chunk = next_++;
+        lock.unlock();
+        try {
             prepare(chunk);
-            ready_ = chunk + 1;
+        } catch (...) {
+            lock.lock();
+            if (!failure_) failure_ = std::current_exception();
+            changed_.notify_all();
+            throw;
+        }
+        lock.lock();
+        slotChunk_[chunk % kSlots] = chunk;
+        changed_.notify_all();
+    }
+
+    void obtain(int reader, std::int64_t chunk) {
+        if (alone()) {
+            prepare(chunk);
+            ready_[reader] = chunk + 1;
             return;
         }
         std::unique_lock lock(mutex_);
-        if (next_ == chunk) {
-            // Not begun: make it here (its slot is free, see above).
-            ++next_;
-            lock.unlock();
-            prepare(chunk);
-            lock.lock();
-            slotChunk_[chunk % kSlots] = chunk;
-        } else {
-            changed_.wait(lock, [&] { return slotChunk_[chunk % kSlots] == chunk || failure_; });
+        for (;;) {
             if (failure_) std::rethrow_exception(failure_);
+            if (slotChunk_[chunk % kSlots] == chunk) break;
+            if (next_ == chunk && canBegin()) {
+                makeNext(lock);
+                continue;
+            }
+            changed_.wait(lock);
         }
-        ready_ = chunk + 1;
+        // Two lookups share the making: one chunk ahead for each taken.
+        if (readers_ > 1 && canBegin()) makeNext(lock);
+        ready_[reader] = chunk + 1;
     }
 
     void work() {
         try {
+            std::unique_lock lock(mutex_);
             for (;;) {
-                std::int64_t chunk;
-                {
-                    std::unique_lock lock(mutex_);
-                    changed_.wait(lock, [&] { return stop_ || next_ >= chunks_ || next_ - released_ < kSlots; });
-                    if (stop_ || next_ >= chunks_) return;
-                    chunk = next_++;
-                }
-                prepare(chunk);
-                {
-                    std::lock_guard lock(mutex_);
-                    slotChunk_[chunk % kSlots] = chunk;
-                }
-                changed_.notify_all();
+                changed_.wait(lock, [&] { return stop_ || failure_ || next_ >= chunks_ || canBegin(); });
+                if (stop_ || failure_ || next_ >= chunks_) return;
+                makeNext(lock);
             }
         } catch (...) {
-            {
-                std::lock_guard lock(mutex_);
-                failure_ = std::current_exception();
-            }
-            changed_.notify_all();
+            // Recorded by makeNext; the lookup rethrows it.
         }
     }
 
@@ -473,14 +499,15 @@ private:
     const std::int64_t n_;
     const std::int64_t chunks_;
     Slot slots_[kSlots];
-    std::int64_t ready_ = 0; // chunks the lookup may read without asking
+    const int readers_;
+    std::int64_t ready_[2] = {0, 0}; // chunks each lookup may read without asking
 
-    std::thread worker_;
+    std::thread maker_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::int64_t next_ = 0;                       // the first chunk nobody has begun
-    std::int64_t slotChunk_[kSlots] = {-1, -1, -1}; // the chunk each slot holds, once made
-    std::int64_t released_ = 0;                   // chunks the lookup is done with
+    std::int64_t next_ = 0;                           // the first chunk nobody has begun
+    std::int64_t slotChunk_[kSlots] = {-1, -1, -1, -1}; // the chunk each slot holds, once made
+    std::int64_t releasedBy_[2] = {0, 0};             // chunks each lookup is done with
     bool stop_ = false;
     std::exception_ptr failure_;
 };
@@ -557,121 +584,197 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     // most probes of a foreign slot end without looking at its line. The size is
     // fixed by N (a quarter more slots than lines, so it is never more than
     // four-fifths full and never grows).
-    const std::size_t slots = static_cast<std::size_t>(std::max<std::int64_t>(16, N + N / 4));
+    //
+    // With two cores, the exact comparison makes its keys (cheap: a hash) on
+    // one and looks them up on the other. The default comparison, whose keys
+    // cost more (trimming, upper case), splits the keys in two by one bit of
+    // their hash, each half with a table of its own, and looks the halves up
+    // at once, the two lookups sharing the making of the keys. A key's group
+    // is its first line either way, so the result does not depend on how the
+    // work was split.
     const int indexBits = std::bit_width(static_cast<std::uint64_t>(N) + 1);
     const std::uint32_t indexMask = indexBits >= 32 ? 0xFFFFFFFFu : (1u << indexBits) - 1;
-    HugeArray<std::uint32_t> table(slots);
-    // The home slot takes the low half of the hash, the tag the high half.
-    auto home = [&](std::uint64_t hash) {
-        return static_cast<std::size_t>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(hash)) * slots) >> 32);
-    };
+    const bool parallel = N >= 4 * KeyPreparer::kChunk && !testInclude && filters.concurrentSafe() &&
+                          std::thread::hardware_concurrency() > 1;
+    int lanes = parallel && !exact ? 2 : 1;
+    const std::size_t totalSlots = static_cast<std::size_t>(std::max<std::int64_t>(32, N + N / 4));
+    HugeArray<std::uint32_t> table(totalSlots);
+    std::size_t laneSlots = totalSlots / static_cast<std::size_t>(lanes);
     auto tagOf = [&](std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32) & ~indexMask; };
     auto firstLineOf = [&](std::uint32_t slot) { return static_cast<std::int32_t>((slot & indexMask) - 1); };
+    // The lane takes the lowest bit of the high half, which the tag leaves out
+    // (the line index fills the low bits of a slot).
+    auto laneOf = [&](std::uint64_t hash) { return lanes == 1 ? 0 : static_cast<int>((hash >> 32) & 1); };
 
     // Lines go through a four-stage pipeline, one batch per stage: a look at
     // the key's table slot (fetching it), a look at the slot (fetching the
     // record of the first line it names), a look at that record (fetching the
     // line), then the real lookup. Every line thus finds its memory already on
-    // the way; only the last stage changes anything. The keys and their hashes
-    // come from the KeyPreparer, on the other core when there is one.
+    // the way; only the last stage changes anything.
     constexpr int kBatch = 16;
     static_assert(KeyPreparer::kChunk % kBatch == 0);
-    KeyPreparer keys(lines, filters, upper, exact, codec, testInclude);
     const std::int64_t batches = (N + kBatch - 1) / kBatch;
+    // The main lane (0) writes every line that has no key and runs the
+    // progress step after every line. When that stops the scan, the other
+    // lane goes on only to the line where it stopped.
+    std::atomic<std::int64_t> limit{N - 1};
 
-    auto prepare = [&](std::int64_t batch) {
-        const std::int64_t base = batch * kBatch;
-        const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
-        for (int b = 0; b < count; ++b) {
-            const PreparedKey& p = keys.at(base + b);
-            if (p.state == 0) __builtin_prefetch(&table[home(p.hash)]);
-        }
-    };
-    auto peek = [&](std::int64_t batch) {
-        const std::int64_t base = batch * kBatch;
-        const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
-        for (int b = 0; b < count; ++b) {
-            const PreparedKey& p = keys.at(base + b);
-            if (p.state != 0) continue;
-            const std::uint32_t slot = table[home(p.hash)];
-            if (slot != 0 && (slot & ~indexMask) == tagOf(p.hash)) lines.PrefetchItem(firstLineOf(slot));
-        }
-    };
-    auto peekLine = [&](std::int64_t batch) {
-        const std::int64_t base = batch * kBatch;
-        const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
-        for (int b = 0; b < count; ++b) {
-            const PreparedKey& p = keys.at(base + b);
-            if (p.state != 0) continue;
-            const std::uint32_t slot = table[home(p.hash)];
-            if (slot != 0 && (slot & ~indexMask) == tagOf(p.hash))
-                __builtin_prefetch(lines.ListView(firstLineOf(slot)).data());
-        }
-    };
-    auto settle = [&](std::int64_t batch) {
-        const std::int64_t base = batch * kBatch;
-        const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
-        for (int b = 0; b < count; ++b) {
-            const std::int64_t i = base + b;
-            const PreparedKey& p = keys.at(i);
-            if (p.state == kNotKeyed) {
-                lineGroup[i] = kNotKeyed;
-            } else if (p.state == kEmptyKey) {
-                lineGroup[i] = kEmptyKey;
-                if (reportEmpty) scan.sEmptyLines.push_back(static_cast<std::int32_t>(i));
-            } else {
-                const std::uint32_t tag = tagOf(p.hash);
-                std::size_t s = home(p.hash);
-                std::int32_t g = -1;
-                for (;; s = s + 1 == slots ? 0 : s + 1) {
-                    const std::uint32_t slot = table[s];
-                    if (slot == 0) break;
-                    if ((slot & ~indexMask) != tag) continue;
-                    const std::string_view candKey = filters.PreprocessView(lines.ListView(firstLineOf(slot)), true);
-                    bool same;
-                    if (candKey.size() == p.key.size() && std::memcmp(candKey.data(), p.key.data(), p.key.size()) == 0) {
-                        same = true; // the same bytes: the same key in either comparison
-                    } else if (exact) {
-                        same = false;
-                    } else {
-                        std::string_view candForm = candKey;
-                        if (codec == Codec::Windows1252 || anyHighByte(candForm))
-                            candForm = upper(candForm, candidateUpper, codec);
-                        same = candForm.size() == p.form.size() &&
-                               equalFolded(candForm.data(), p.form.data(), p.form.size());
-                    }
-                    if (same) {
-                        g = firstLineOf(slot);
-                        break;
-                    }
-                }
-                if (g < 0) {
-                    g = static_cast<std::int32_t>(i);
-                    table[s] = tag | static_cast<std::uint32_t>(i + 1);
-                }
-                lineGroup[i] = g;
+    // Looks up the keys of one lane; returns the line the progress step
+    // stopped at, or -1.
+    auto runLane = [&](int lane, KeyPreparer& keys, UpperBuffer& candidateUpper) -> std::int64_t {
+        const bool mainLane = lane == 0;
+        std::uint32_t* const t = &table[laneSlots * static_cast<std::size_t>(lane)];
+        auto home = [&](std::uint64_t hash) {
+            return static_cast<std::size_t>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(hash)) * laneSlots) >> 32);
+        };
+        auto mine = [&](const PreparedKey& p) { return p.state == 0 && laneOf(p.hash) == lane; };
+        auto prepare = [&](std::int64_t batch) {
+            const std::int64_t base = batch * kBatch;
+            const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
+            for (int b = 0; b < count; ++b) {
+                const PreparedKey& p = keys.at(lane, base + b);
+                if (mine(p)) __builtin_prefetch(&t[home(p.hash)]);
             }
-            if (!progressStep(i)) return i;
+        };
+        auto peek = [&](std::int64_t batch) {
+            const std::int64_t base = batch * kBatch;
+            const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
+            for (int b = 0; b < count; ++b) {
+                const PreparedKey& p = keys.at(lane, base + b);
+                if (!mine(p)) continue;
+                const std::uint32_t slot = t[home(p.hash)];
+                if (slot != 0 && (slot & ~indexMask) == tagOf(p.hash)) lines.PrefetchItem(firstLineOf(slot));
+            }
+        };
+        auto peekLine = [&](std::int64_t batch) {
+            const std::int64_t base = batch * kBatch;
+            const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
+            for (int b = 0; b < count; ++b) {
+                const PreparedKey& p = keys.at(lane, base + b);
+                if (!mine(p)) continue;
+                const std::uint32_t slot = t[home(p.hash)];
+                if (slot != 0 && (slot & ~indexMask) == tagOf(p.hash))
+                    __builtin_prefetch(lines.ListView(firstLineOf(slot)).data());
+            }
+        };
+        auto settle = [&](std::int64_t batch) {
+            const std::int64_t base = batch * kBatch;
+            const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
+            for (int b = 0; b < count; ++b) {
+                const std::int64_t i = base + b;
+                const PreparedKey& p = keys.at(lane, i);
+                if (p.state == kNotKeyed) {
+                    if (mainLane) lineGroup[i] = kNotKeyed;
+                } else if (p.state == kEmptyKey) {
+                    if (mainLane) {
+                        lineGroup[i] = kEmptyKey;
+                        if (reportEmpty) scan.sEmptyLines.push_back(static_cast<std::int32_t>(i));
+                    }
+                } else if (laneOf(p.hash) == lane) {
+                    const std::uint32_t tag = tagOf(p.hash);
+                    std::size_t s = home(p.hash);
+                    std::int32_t g = -1;
+                    for (;; s = s + 1 == laneSlots ? 0 : s + 1) {
+                        const std::uint32_t slot = t[s];
+                        if (slot == 0) break;
+                        if ((slot & ~indexMask) != tag) continue;
+                        const std::string_view candKey =
+                            filters.PreprocessView(lines.ListView(firstLineOf(slot)), true);
+                        bool same;
+                        if (candKey.size() == p.key.size() &&
+                            std::memcmp(candKey.data(), p.key.data(), p.key.size()) == 0) {
+                            same = true; // the same bytes: the same key in either comparison
+                        } else if (exact) {
+                            same = false;
+                        } else {
+                            std::string_view candForm = candKey;
+                            if (codec == Codec::Windows1252 || anyHighByte(candForm))
+                                candForm = upper(candForm, candidateUpper, codec);
+                            same = candForm.size() == p.form.size() &&
+                                   equalFolded(candForm.data(), p.form.data(), p.form.size());
+                        }
+                        if (same) {
+                            g = firstLineOf(slot);
+                            break;
+                        }
+                    }
+                    if (g < 0) {
+                        g = static_cast<std::int32_t>(i);
+                        t[s] = tag | static_cast<std::uint32_t>(i + 1);
+                    }
+                    lineGroup[i] = g;
+                }
+                if (mainLane && !progressStep(i)) return i;
+            }
+            keys.done(lane, base + count);
+            return std::int64_t{-1};
+        };
+        for (std::int64_t k = 0; k < batches + 3; ++k) {
+            // The other lane stops three batches past the main lane's last line.
+            if (!mainLane && (k - 3) * kBatch > limit.load(std::memory_order_relaxed)) break;
+            if (k < batches) prepare(k);
+            if (k >= 1 && k - 1 < batches) peek(k - 1);
+            if (k >= 2 && k - 2 < batches) peekLine(k - 2);
+            if (k >= 3) {
+                const std::int64_t stoppedAt = settle(k - 3);
+                if (stoppedAt >= 0) return stoppedAt;
+            }
         }
-        keys.done(base + count);
-        return std::int64_t{-1};
+        return -1;
     };
 
     std::int64_t last = N - 1; // the last line handled
-    for (std::int64_t k = 0; k < batches + 3; ++k) {
-        if (k < batches) prepare(k);
-        if (k >= 1 && k - 1 < batches) peek(k - 1);
-        if (k >= 2 && k - 2 < batches) peekLine(k - 2);
-        if (k >= 3) {
-            const std::int64_t stoppedAt = settle(k - 3);
-            if (stoppedAt >= 0) {
-                scan.bStopped = true;
-                last = stoppedAt;
-                break;
+    {
+        std::optional<KeyPreparer> shared;
+        std::thread other;
+        std::exception_ptr otherFailed;
+        if (lanes == 2) {
+            shared.emplace(lines, filters, upper, exact, codec, testInclude, 2, false);
+            try {
+                other = std::thread([&] {
+                    try {
+                        UpperBuffer ownUpper;
+                        runLane(1, *shared, ownUpper);
+                    } catch (...) {
+                        otherFailed = std::current_exception();
+                        shared->abort(otherFailed); // the main lane may be waiting for this one
+                    }
+                });
+            } catch (const std::system_error&) {
+                // No second thread: one lane over the whole table.
+                shared.reset();
+                lanes = 1;
+                laneSlots = totalSlots;
             }
         }
+        if (!shared) shared.emplace(lines, filters, upper, exact, codec, testInclude, 1, parallel);
+        struct Join {
+            std::thread& t;
+            std::atomic<std::int64_t>& limit;
+            KeyPreparer& keys;
+            ~Join() {
+                // Only when the main lane failed is the thread still running:
+                // the other lane may stop at once.
+                if (!t.joinable()) return;
+                limit.store(std::numeric_limits<std::int32_t>::min(), std::memory_order_relaxed);
+                keys.abort();
+                t.join();
+            }
+        } join{other, limit, *shared};
+        UpperBuffer candidateUpper;
+        const std::int64_t stoppedAt = runLane(0, *shared, candidateUpper);
+        if (stoppedAt >= 0) {
+            scan.bStopped = true;
+            last = stoppedAt;
+        }
+        // The other lane must reach the last line this one handled, and no
+        // longer waits for this one to give chunks back.
+        limit.store(last, std::memory_order_relaxed);
+        shared->done(0, N);
+        if (other.joinable()) other.join();
+        if (otherFailed) std::rethrow_exception(otherFailed);
+        shared->finish();
     }
-    keys.finish();
     table.release(); // the key table goes before the entries are built
 
     EntryWriter out(doc.lstDuplicates, scan.W);

@@ -257,3 +257,35 @@ TEST(FindDuplicates, LargeListsGiveTheSameGroupsWhetherRunToTheEndOrStopped) {
         EXPECT_GT(r.doc.lstDuplicates.ListCount(), 0);
     }
 }
+
+TEST(FindDuplicates, AStopAnywhereGivesWhatTheLinesBeforeItGive) {
+    // Wherever the scan stops (at the edges of the chunks the keys are made
+    // in, too), its entries are those of the same scan over only the lines
+    // up to there: nothing after the stop, nothing before it left out.
+    std::mt19937 rng(11);
+    std::vector<std::string> lines;
+    for (int i = 0; i < 20000; ++i) lines.push_back((rng() % 2 ? "Key " : "key ") + std::to_string(rng() % 3000));
+    for (const int exact : {0, 1}) {
+        SettingsValues s = SettingsValues::Defaults();
+        s.Load_CaseSensitive = exact;
+        for (const std::int64_t stop : {1, 1023, 1024, 4095, 12345, 19998}) {
+            ProgressStep full(1, [stop](std::int64_t i) { return i < stop; });
+            const auto r = scan(lines, s, Codec::Utf8, &full);
+            ASSERT_TRUE(r.result.bStopped);
+            const std::vector<std::string> head(lines.begin(), lines.begin() + stop + 1);
+            ProgressStep part(1, [stop](std::int64_t i) { return i < stop; });
+            const auto expected = scan(head, s, Codec::Utf8, &part);
+            // The numbers are padded to the digits of each scan's line count.
+            auto unpadded = [](const Scan& x) {
+                std::vector<std::string> out;
+                for (const std::string& e : x.entries()) {
+                    const std::size_t open = e.find('['), close = e.find(']');
+                    out.push_back(std::to_string(std::stol(e.substr(0, open))) + "[" +
+                                  std::to_string(std::stol(e.substr(open + 1, close - open - 1))) + e.substr(close));
+                }
+                return out;
+            };
+            EXPECT_EQ(unpadded(r), unpadded(expected)) << "exact " << exact << ", stop " << stop;
+        }
+    }
+}
