@@ -7,6 +7,8 @@
 //
 // Needs a display (a virtual X server will do); see compare_gui_open.sh.
 
+#include "bench_services.h"
+
 #include "app/twinsift_app.h"
 #include "app/ui/frm_main.h"
 #include "platform/app_identity.h"
@@ -52,24 +54,6 @@ public:
     std::string saveFileDialog(const FileDialogRequest&) override { return {}; }
 };
 
-class OkWindows final : public WindowService {
-public:
-    bool showLoadOptions() override { return true; }
-    bool showSaveOptions() override { return false; }
-    bool showSaveSelection() override { return false; }
-    void showTools() override {}
-    void showSettings() override {}
-    void showAbout() override {}
-    void showQuickstart() override {}
-};
-
-class NoDesktop final : public DesktopServices {
-public:
-    void setClipboardText(std::string_view) override {}
-    std::string clipboardText() const override { return {}; }
-    bool openDocument(std::string_view) override { return false; }
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -91,8 +75,8 @@ int main(int argc, char** argv) {
     const AppIdentity identity = AppIdentity::FromCommandLine({});
     AnswerOk boxes;
     OneFile files;
-    OkWindows windows;
-    NoDesktop desktop;
+    bench::OkWindows windows;
+    bench::NoDesktop desktop;
     TwinsiftApp app({settings, document, run, identity, nullptr, nullptr, nullptr, {},
                      std::filesystem::current_path()},
                     {boxes, files, windows, desktop});

@@ -14,6 +14,8 @@
 //
 // Run it offscreen (QT_QPA_PLATFORM=offscreen) or on a desktop.
 
+#include "bench_services.h"
+
 #include "app/twinsift_app.h"
 #include "app/ui/frm_main.h"
 #include "results/selection.h"
@@ -40,7 +42,7 @@ namespace ts = twinsift;
 namespace {
 
 // A port that answers everything and shows nothing.
-class NullPort final : public ts::CommandPort, public ts::WindowService, public ts::DesktopServices {
+class NullPort final : public ts::CommandPort {
 public:
     explicit NullPort(std::string file = {}) : file_(std::move(file)) {}
     void setPanelText(std::string_view, std::string_view) override {}
@@ -76,23 +78,13 @@ public:
     void setDupRowChecked(std::int32_t, bool) override {}
     void dupRowsChecked(std::int32_t, std::int32_t) override {}
     std::int32_t highlightedDupRow() const override { return -1; }
-    ts::WindowService& windows() override { return *this; }
-    ts::DesktopServices& desktop() override { return *this; }
-
-    bool showLoadOptions() override { return true; }
-    bool showSaveOptions() override { return false; }
-    bool showSaveSelection() override { return false; }
-    void showTools() override {}
-    void showSettings() override {}
-    void showAbout() override {}
-    void showQuickstart() override {}
-
-    void setClipboardText(std::string_view) override {}
-    std::string clipboardText() const override { return {}; }
-    bool openDocument(std::string_view) override { return false; }
+    ts::WindowService& windows() override { return windows_; }
+    ts::DesktopServices& desktop() override { return desktop_; }
 
 private:
     std::string file_;
+    ts::bench::OkWindows windows_;
+    ts::bench::NoDesktop desktop_;
 };
 
 double bestOf(int runs, const std::function<void()>& f) {
@@ -133,7 +125,7 @@ int main(int argc, char** argv) {
     ts::AppIdentity identity;
     NullPort services(file.string());
     ts::TwinsiftApp app({settings, doc, run, identity, nullptr, nullptr, nullptr, {}, dir},
-                        {services, services, services, services});
+                        {services, services, services.windows(), services.desktop()});
     // The window is shown once the views hold every row: what is measured is
     // the selection, not the views growing during the scan.
     app.dispatch(ts::AppCommand::Open);
