@@ -627,35 +627,33 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         auto home = [&](std::uint64_t hash) {
             return static_cast<std::size_t>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(hash)) * laneSlots) >> 32);
         };
-        auto mine = [&](const PreparedKey& p) { return p.state == 0 && laneOf(p.hash) == lane; };
-        auto prepare = [&](std::int64_t batch) {
+        // Runs f on every key of the batch that this lane looks up.
+        auto eachOwnKey = [&](std::int64_t batch, auto&& f) {
             const std::int64_t base = batch * kBatch;
             const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
             for (int b = 0; b < count; ++b) {
                 const PreparedKey& p = keys.at(lane, base + b);
-                if (mine(p)) __builtin_prefetch(&t[home(p.hash)]);
+                if (p.state == 0 && laneOf(p.hash) == lane) f(p);
             }
+        };
+        // The slot a key's probe starts at, when its tag matches; else 0.
+        auto matchingHomeSlot = [&](const PreparedKey& p) -> std::uint32_t {
+            const std::uint32_t slot = t[home(p.hash)];
+            return slot != 0 && (slot & ~indexMask) == tagOf(p.hash) ? slot : 0;
+        };
+        auto prepare = [&](std::int64_t batch) {
+            eachOwnKey(batch, [&](const PreparedKey& p) { __builtin_prefetch(&t[home(p.hash)]); });
         };
         auto peek = [&](std::int64_t batch) {
-            const std::int64_t base = batch * kBatch;
-            const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
-            for (int b = 0; b < count; ++b) {
-                const PreparedKey& p = keys.at(lane, base + b);
-                if (!mine(p)) continue;
-                const std::uint32_t slot = t[home(p.hash)];
-                if (slot != 0 && (slot & ~indexMask) == tagOf(p.hash)) lines.PrefetchItem(firstLineOf(slot));
-            }
+            eachOwnKey(batch, [&](const PreparedKey& p) {
+                if (const std::uint32_t slot = matchingHomeSlot(p)) lines.PrefetchItem(firstLineOf(slot));
+            });
         };
         auto peekLine = [&](std::int64_t batch) {
-            const std::int64_t base = batch * kBatch;
-            const int count = static_cast<int>(std::min<std::int64_t>(kBatch, N - base));
-            for (int b = 0; b < count; ++b) {
-                const PreparedKey& p = keys.at(lane, base + b);
-                if (!mine(p)) continue;
-                const std::uint32_t slot = t[home(p.hash)];
-                if (slot != 0 && (slot & ~indexMask) == tagOf(p.hash))
+            eachOwnKey(batch, [&](const PreparedKey& p) {
+                if (const std::uint32_t slot = matchingHomeSlot(p))
                     __builtin_prefetch(lines.ListView(firstLineOf(slot)).data());
-            }
+            });
         };
         auto settle = [&](std::int64_t batch) {
             const std::int64_t base = batch * kBatch;
