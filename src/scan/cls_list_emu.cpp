@@ -80,15 +80,16 @@ const clsListEmu::Segment& clsListEmu::segmentOf(std::size_t index) const {
 void clsListEmu::expand() {
     if (!compact()) return;
     PodVector<Item> items;
-    items.reserve(refs_.size());
-    for (std::size_t i = 0; i < refs_.size(); ++i) {
-        const LineRef& r = refs_[i];
-        items.push_back(Item{segmentBase(static_cast<std::int32_t>(i)) + r.offset, r.length & ~kSelected,
-                             r.length & kSelected});
+    items.reserve(starts_.size());
+    for (std::size_t i = 0; i < starts_.size(); ++i) {
+        const auto index = static_cast<std::int32_t>(i);
+        const std::string_view text = ListView(index);
+        items.push_back(Item{text.data(), static_cast<std::uint32_t>(text.size()), Selected(index) ? kSelected : 0});
     }
     items_ = std::move(items);
-    refs_.clear();
+    starts_.clear();
     segments_.clear();
+    lineFlags_.clear();
 }
 
 void clsListEmu::AddEntryRef(const char* key, std::uint32_t length, std::int32_t lineNumber) {
@@ -133,12 +134,13 @@ void clsListEmu::OwnTexts() {
 
 void clsListEmu::List(std::int32_t i, std::string_view sText) {
     if (compact()) {
-        // A piece of the line itself (a cut mark) stays in the compact form.
+        // The line less its first bytes (a byte-order mark) stays in the
+        // compact form where no line before it ends by its start: at the
+        // start of a block.
         const std::string_view now = ListView(i);
-        if (sText.data() >= now.data() && sText.data() + sText.size() <= now.data() + now.size()) {
-            LineRef& r = refs_[i];
-            r.offset += static_cast<std::uint32_t>(sText.data() - now.data());
-            r.length = static_cast<std::uint32_t>(sText.size()) | (r.length & kSelected);
+        if (sText.data() >= now.data() && sText.data() + sText.size() == now.data() + now.size() &&
+            (sText.data() == now.data() || segmentOf(static_cast<std::size_t>(i)).firstItem == static_cast<std::size_t>(i))) {
+            starts_[static_cast<std::size_t>(i)] += static_cast<std::uint32_t>(sText.data() - now.data());
             return;
         }
         std::string copy(sText); // whatever sText points into, the copy outlives the change of form
@@ -183,15 +185,28 @@ void clsListEmu::AddItem(std::string_view txtItem) {
 }
 
 void clsListEmu::AddItemRef(const char* text, std::uint32_t length) {
-    if (items_.empty() && !adopted_.empty() && length < kSelected) {
+    if (items_.empty() && !adopted_.empty()) {
         const ByteBlock& block = adopted_.back();
         const char* base = block.data();
-        if (block.size() <= 0xFFFFFFFFu && text >= base && text + length <= base + block.size()) {
-            if (segments_.empty() || segments_.back().base != base)
-                segments_.push_back(Segment{refs_.size(), base, block.size()});
-            refs_.push_back(LineRef{static_cast<std::uint32_t>(text - base), length});
-            bumpCapacity();
-            return;
+        if (block.size() <= 0xFFFFFFFFu && text >= base && length <= block.size() &&
+            static_cast<std::size_t>(text - base) <= block.size() - length) {
+            const auto start = static_cast<std::uint32_t>(text - base);
+            const auto end = static_cast<std::uint32_t>(start + length);
+            if (segments_.empty() || segments_.back().base != base) {
+                segments_.push_back(Segment{starts_.size(), base, starts_.size(), end});
+                starts_.push_back(start);
+                bumpCapacity();
+                return;
+            }
+            Segment& seg = segments_.back();
+            // The line before must end where this one's start says it does.
+            if (start >= seg.end && lineEndBefore(base, starts_[seg.lastItem], start) == seg.end) {
+                seg.lastItem = starts_.size();
+                seg.end = end;
+                starts_.push_back(start);
+                bumpCapacity();
+                return;
+            }
         }
     }
     expand();
@@ -204,10 +219,20 @@ const char* clsListEmu::AdoptBlock(ByteBlock block) {
     return adopted_.back().data();
 }
 
+void clsListEmu::setLineFlag(std::size_t index, bool on) {
+    if (index / 64 >= lineFlags_.size()) {
+        if (!on) return;
+        lineFlags_.resize(starts_.size() / 64 + 1, 0);
+    }
+    const std::uint64_t bit = std::uint64_t{1} << (index % 64);
+    lineFlags_[index / 64] = on ? (lineFlags_[index / 64] | bit) : (lineFlags_[index / 64] & ~bit);
+}
+
 void clsListEmu::ReleaseItems() {
     items_.clear();
-    refs_.clear();
+    starts_.clear();
     segments_.clear();
+    lineFlags_.clear();
     sortStarts_.clear();
     sortFrom_ = 0;
     capacity_ = 0;
@@ -215,8 +240,9 @@ void clsListEmu::ReleaseItems() {
 
 void clsListEmu::Clear() {
     items_.clear();
-    refs_.clear();
+    starts_.clear();
     segments_.clear();
+    lineFlags_.clear();
     sortStarts_.clear();
     sortFrom_ = 0;
     blocks_.clear();

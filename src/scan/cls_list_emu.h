@@ -10,10 +10,13 @@
 // the line it was cut from, and its text is put together when it is read. The
 // duplicate list of a large file would otherwise cost more than the file.
 //
-// Lines loaded in bulk (AdoptBlock, then AddItemRef for pieces of that block)
-// are kept in a compact form, an offset and a length of four bytes each;
-// the first change that the compact form cannot hold (adding a text, sorting,
-// removing an item) turns the list into the general form.
+// Lines loaded in bulk (AdoptBlock, then AddItemRef for each line of that
+// block, in order) are kept in a compact form: four bytes a line, the offset
+// where it starts. A line ends where the next one starts, less the CR, LF or
+// CR LF between them; each line is checked against that rule as the next one
+// comes in. The first change that the compact form cannot hold (a line the
+// rule does not give, adding a text, sorting, removing an item) turns the
+// list into the general form.
 
 #include "scan/byte_block.h"
 #include "scan/pod_vector.h"
@@ -39,11 +42,18 @@ public:
     clsListEmu& operator=(const clsListEmu&) = delete;
 
     bool Selected(std::int32_t lngItemNumber) const {
-        if (compact()) return (refs_[lngItemNumber].length & kSelected) != 0;
+        if (compact()) {
+            const auto i = static_cast<std::size_t>(lngItemNumber);
+            return i / 64 < lineFlags_.size() && ((lineFlags_[i / 64] >> (i % 64)) & 1u) != 0;
+        }
         return (items_[lngItemNumber].entry & kSelected) != 0;
     }
     void Selected(std::int32_t lngItemNumber, bool bSelected) {
-        std::uint32_t& e = compact() ? refs_[lngItemNumber].length : items_[lngItemNumber].entry;
+        if (compact()) {
+            setLineFlag(static_cast<std::size_t>(lngItemNumber), bSelected);
+            return;
+        }
+        std::uint32_t& e = items_[lngItemNumber].entry;
         e = bSelected ? (e | kSelected) : (e & ~kSelected);
     }
 
@@ -52,8 +62,11 @@ public:
     // list cleared, and for an entry item until three more entry texts are read.
     std::string_view ListView(std::int32_t lngItemNumber) const {
         if (compact()) {
-            const LineRef& r = refs_[lngItemNumber];
-            return {segmentBase(lngItemNumber) + r.offset, r.length & ~kSelected};
+            const auto i = static_cast<std::size_t>(lngItemNumber);
+            const Segment& seg = segments_.size() == 1 ? segments_.front() : segmentOf(i);
+            const std::uint32_t start = starts_[i];
+            const std::uint32_t end = i < seg.lastItem ? lineEndBefore(seg.base, start, starts_[i + 1]) : seg.end;
+            return {seg.base + start, end - start};
         }
         const Item& it = items_[lngItemNumber];
         if (it.entry & kLineMask) return composeEntry(lngItemNumber);
@@ -64,7 +77,7 @@ public:
     // Index of the first item whose text equals sFind byte for byte, or -1.
     std::int32_t Find(std::string_view sFind) const;
     std::int32_t ListCount() const {
-        return static_cast<std::int32_t>(compact() ? refs_.size() : items_.size());
+        return static_cast<std::int32_t>(compact() ? starts_.size() : items_.size());
     }
     void RemoveItem(std::int32_t lngItemNumber);
     void AddItem(std::string_view txtItem);
@@ -122,7 +135,7 @@ public:
     void OwnTexts();
     // On an empty list it reserves the compact form, which bulk loading fills.
     void Reserve(std::size_t count) {
-        if (compact() || items_.empty()) refs_.reserve(count);
+        if (compact() || items_.empty()) starts_.reserve(count);
         else items_.reserve(count);
     }
     // Asks for an item's text ahead of a ListView of it: an entry's key may
@@ -137,7 +150,7 @@ public:
     // Asks for an item's record ahead of a ListView of it.
     void PrefetchItem(std::int32_t lngItemNumber) const {
 #if defined(__GNUC__)
-        if (compact()) __builtin_prefetch(&refs_[lngItemNumber]);
+        if (compact()) __builtin_prefetch(&starts_[lngItemNumber]);
         else __builtin_prefetch(&items_[lngItemNumber]);
 #else
         (void)lngItemNumber;
@@ -145,8 +158,8 @@ public:
     }
     // The item storage reserved so far, so a loader can have its pages faulted in ahead.
     std::pair<char*, std::size_t> ItemStorage() {
-        if (items_.empty() && refs_.capacityBytes() > 0)
-            return {reinterpret_cast<char*>(refs_.data()), refs_.capacityBytes()};
+        if (items_.empty() && starts_.capacityBytes() > 0)
+            return {reinterpret_cast<char*>(starts_.data()), starts_.capacityBytes()};
         return {reinterpret_cast<char*>(items_.data()), items_.capacityBytes()};
     }
 
@@ -158,21 +171,27 @@ private:
         std::uint32_t length = 0;
         std::uint32_t entry = 0; // kSelected | line number of an entry item (0: plain text)
     };
-    // A bulk-loaded line: its place in the block of its segment.
-    struct LineRef {
-        std::uint32_t offset;
-        std::uint32_t length; // kSelected: the flag
-    };
+    // The lines of one adopted block: offsets are from its base.
     struct Segment {
         std::size_t firstItem;
         const char* base;
-        std::size_t size;
+        std::size_t lastItem; // its last line so far, which ends at `end`
+        std::uint32_t end;
     };
-    bool compact() const noexcept { return !refs_.empty(); }
-    const char* segmentBase(std::int32_t index) const {
-        if (segments_.size() == 1) return segments_.front().base;
-        return segmentOf(static_cast<std::size_t>(index)).base;
+    bool compact() const noexcept { return !starts_.empty(); }
+    // Where a line that starts at `start` ends when the next one starts at
+    // `next`: before the CR, LF or CR LF that separates them.
+    static std::uint32_t lineEndBefore(const char* base, std::uint32_t start, std::uint32_t next) noexcept {
+        std::uint32_t end = next;
+        if (end > start && base[end - 1] == '\n') {
+            --end;
+            if (end > start && base[end - 1] == '\r') --end;
+        } else if (end > start && base[end - 1] == '\r') {
+            --end;
+        }
+        return end;
     }
+    void setLineFlag(std::size_t index, bool on);
     const Segment& segmentOf(std::size_t index) const;
     // Turns the compact form into the general one.
     void expand();
@@ -185,8 +204,9 @@ private:
     }
 
     PodVector<Item> items_;
-    PodVector<LineRef> refs_;       // the compact form; items_ is empty while it is used
-    std::vector<Segment> segments_; // of refs_, in item order
+    PodVector<std::uint32_t> starts_;     // the compact form; items_ is empty while it is used
+    std::vector<Segment> segments_;       // of starts_, in item order
+    std::vector<std::uint64_t> lineFlags_; // the compact form's flags, a bit an item, as far as any was set
     PodVector<std::int32_t> sortStarts_; // see MarkEntrySortGroup
     std::int32_t sortFrom_ = 0;          // entries before it have no sort key
     std::vector<ByteBlock> blocks_;  // arena blocks, the last one is being filled

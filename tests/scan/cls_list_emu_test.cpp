@@ -222,3 +222,54 @@ TEST(ClsListEmu, EntriesKeepTheirSortableTextWhenItemsMove) {
     shown.DropEntrySortKeys(1);
     EXPECT_EQ(texts(shown), (std::vector<std::string>{"[1]   b", "0[3]   b"}));
 }
+
+TEST(ClsListEmu, BulkLinesKeepTheirExactTextsWhateverSeparatesThem) {
+    // Each case: the block, then the lines a reader cut from it (start, length).
+    struct Case {
+        std::string block;
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> lines;
+        std::vector<std::string> expected;
+    };
+    const std::vector<Case> cases = {
+        // CR LF, a lone CR, an LF that belongs to the text before a CR, an
+        // empty line, and a last line without an end.
+        {"one\r\ntwo\n\r\r\nlast", {{0, 3}, {5, 4}, {10, 0}, {12, 4}}, {"one", "two\n", "", "last"}},
+        // Pieces split at LF, the last one ended by a CR.
+        {"a\nb\n\nc\r", {{0, 1}, {2, 1}, {4, 0}, {5, 1}}, {"a", "b", "", "c"}},
+        // Lines the separator rule does not give: a CR the reader kept, bytes
+        // skipped between lines.
+        {"k\r\nnext\r\nz", {{0, 2}, {3, 4}, {9, 1}}, {"k\r", "next", "z"}},
+        {"p--q\rr", {{0, 1}, {3, 1}, {5, 1}}, {"p", "q", "r"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.block);
+        clsListEmu l;
+        ByteBlock b(c.block.size());
+        std::copy(c.block.begin(), c.block.end(), b.data());
+        const char* base = l.AdoptBlock(std::move(b));
+        for (const auto& [start, length] : c.lines) {
+            l.AddItemRef(base + start, length);
+            EXPECT_EQ(l.List(l.ListCount() - 1), c.expected[static_cast<std::size_t>(l.ListCount() - 1)]);
+        }
+        EXPECT_EQ(texts(l), c.expected);
+        l.Selected(1, true);
+        l.Selected(2, true);
+        l.Selected(2, false);
+        EXPECT_TRUE(l.Selected(1));
+        EXPECT_FALSE(l.Selected(0));
+        EXPECT_FALSE(l.Selected(2));
+        // Cuts: the first bytes of a block's first line, the first bytes of a
+        // line in the middle (its neighbour must keep its end), the last bytes
+        // of a line.
+        l.List(0, l.ListView(0).substr(1));
+        l.List(2, l.ListView(2).substr(std::min<std::size_t>(1, l.ListView(2).size())));
+        l.List(1, l.ListView(1).substr(0, 1));
+        std::vector<std::string> cut = c.expected;
+        cut[0] = cut[0].substr(1);
+        cut[2] = cut[2].substr(std::min<std::size_t>(1, cut[2].size()));
+        cut[1] = cut[1].substr(0, 1);
+        EXPECT_EQ(texts(l), cut);
+        EXPECT_TRUE(l.Selected(1));
+        EXPECT_FALSE(l.Selected(2));
+    }
+}
