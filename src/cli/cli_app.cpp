@@ -13,6 +13,7 @@
 #include "scan/text_codec.h"
 #include "settings/settings_values.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -20,6 +21,8 @@
 #include <iostream>
 #include <ostream>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 #ifdef _WIN32
 #include <io.h>
@@ -309,6 +312,53 @@ private:
     std::string buf_;
 };
 
+// Writes every item of a list, a line each. A long list is put together in
+// blocks on two threads (each entry's key lies somewhere in the lines, so
+// most of the work is waiting for memory) and written in order.
+void writeItems(const clsListEmu& list, std::ostream& out) {
+    static constexpr std::int32_t kBlockItems = 1 << 16;
+    const std::int32_t n = list.ListCount();
+    auto format = [&list, n](std::int32_t first, std::string& text) {
+        text.clear();
+        const std::int32_t end = first + std::min(kBlockItems, n - first);
+        for (std::int32_t i = first; i < end; ++i) {
+            if (i + 16 < end) list.PrefetchText(i + 16);
+            list.AppendText(i, text);
+            text.push_back('\n');
+        }
+    };
+    auto write = [&out](const std::string& text) { out.write(text.data(), static_cast<std::streamsize>(text.size())); };
+    // Each thread's buffer on a cache line of its own: appending changes its length.
+    struct alignas(64) Buffer {
+        std::string text;
+    };
+    Buffer mine, theirs;
+    const bool twoThreads = n > 2 * kBlockItems && std::thread::hardware_concurrency() > 1;
+    for (std::int32_t first = 0; first < n; first += 2 * kBlockItems) {
+        const std::int32_t second = first + kBlockItems;
+        std::thread helper;
+        struct Join {
+            std::thread& t;
+            ~Join() {
+                if (t.joinable()) t.join();
+            }
+        } join{helper};
+        if (twoThreads && second < n) {
+            try {
+                helper = std::thread([&] { format(second, theirs.text); });
+            } catch (const std::system_error&) {
+                // No thread to be had: this one formats both blocks.
+            }
+        }
+        format(first, mine.text);
+        write(mine.text);
+        if (second >= n) break;
+        if (helper.joinable()) helper.join();
+        else format(second, theirs.text);
+        write(theirs.text);
+    }
+}
+
 // Everything one run works on.
 struct Session {
     explicit Session(const SettingsValues& settings) : office(settings), officeLines(office, settings) {}
@@ -391,12 +441,8 @@ void produceOutput(const Options& o, Session& s, std::ostream& out) {
         for (std::int32_t i = 0; i < lines.ListCount(); ++i) w.line(lines.ListView(i));
     }
     if (o.list) {
-        const clsListEmu& dups = s.doc.lstDuplicates;
-        const std::int32_t n = dups.ListCount();
-        for (std::int32_t i = 0; i < n; ++i) {
-            if (i + 16 < n) dups.PrefetchText(i + 16);
-            w.line(dups.ListView(i));
-        }
+        w.flush();
+        writeItems(s.doc.lstDuplicates, out);
     }
     if (o.frequency) {
         FrequencyList freq;

@@ -29,28 +29,47 @@ const char* clsListEmu::store(std::string_view text) {
 }
 
 namespace {
-void appendPadded(std::string& out, std::uint32_t x, std::int32_t width) {
-    char digits[16];
+// Writes x with at least `width` digits at p; returns the end.
+char* writePadded(char* p, std::uint32_t x, std::int32_t width) {
+    char digits[10];
     int n = 0;
     do {
         digits[n++] = static_cast<char>('0' + x % 10);
         x /= 10;
     } while (x > 0);
-    for (int k = n; k < width; ++k) out.push_back('0');
-    while (n > 0) out.push_back(digits[--n]);
+    for (int k = n; k < width; ++k) *p++ = '0';
+    while (n > 0) *p++ = digits[--n];
+    return p;
 }
 } // namespace
 
 std::string_view clsListEmu::composeEntry(std::int32_t index) const {
-    const Item& it = items_[index];
     std::string& out = composed_[composedNext_++ & 3u];
     out.clear();
-    if (const std::int32_t key = EntrySortKey(index); key >= 0) appendPadded(out, static_cast<std::uint32_t>(key), entryWidth_);
-    out.push_back('[');
-    appendPadded(out, it.entry & kLineMask, entryWidth_);
-    out.append("]   ");
-    out.append(it.text, it.length);
+    AppendText(index, out);
     return out;
+}
+
+void clsListEmu::AppendText(std::int32_t index, std::string& out) const {
+    if (compact()) {
+        out.append(ListView(index));
+        return;
+    }
+    const Item& it = items_[index];
+    if (!(it.entry & kLineMask)) {
+        out.append(it.text, it.length);
+        return;
+    }
+    // The width is at most the ten digits of a line number.
+    char head[2 * 10 + 8];
+    char* p = head;
+    if (const std::int32_t key = EntrySortKey(index); key >= 0)
+        p = writePadded(p, static_cast<std::uint32_t>(key), entryWidth_);
+    *p++ = '[';
+    p = writePadded(p, it.entry & kLineMask, entryWidth_);
+    std::memcpy(p, "]   ", 4);
+    out.append(head, static_cast<std::size_t>(p + 4 - head));
+    out.append(it.text, it.length);
 }
 
 std::int32_t clsListEmu::EntrySortKey(std::int32_t i) const {

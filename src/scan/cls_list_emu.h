@@ -73,6 +73,9 @@ public:
         return {it.text, it.length};
     }
     void List(std::int32_t lngItemNumber, std::string_view sText);
+    // Appends the item's text to `out`; unlike ListView it shares no state,
+    // so several threads may read one list at once.
+    void AppendText(std::int32_t lngItemNumber, std::string& out) const;
 
     // Index of the first item whose text equals sFind byte for byte, or -1.
     std::int32_t Find(std::string_view sFind) const;
@@ -105,7 +108,7 @@ public:
     // Entry items: "[" + lineNumber padded to the entry width + "]   " + key,
     // with the key's bytes borrowed (they must outlive the item, or be taken
     // over with OwnTexts()). The width applies to every entry item of the list.
-    void SetEntryWidth(std::int32_t width) { entryWidth_ = width; }
+    void SetEntryWidth(std::int32_t width) { entryWidth_ = std::clamp(width, 1, 10); } // a line number has ten digits at most
     void AddEntryRef(const char* key, std::uint32_t length, std::int32_t lineNumber);
     // The same into an item that AddBlankItems() made.
     void SetEntryRef(std::int32_t lngItemNumber, const char* key, std::uint32_t length, std::int32_t lineNumber);

@@ -158,3 +158,22 @@ TEST(CliScan, OutputThatCannotBeWrittenIsAnError) {
         EXPECT_NE(err.str().find("twinsift-cli: error writing the output\n"), std::string::npos) << err.str();
     }
 }
+
+TEST(CliScan, ALongListComesOutWholeAndInOrder) {
+    // Enough entries to be put together in several blocks, the last one short.
+    constexpr int kLines = 200000, kKeys = 70000;
+    std::string text, expected;
+    for (int i = 0; i < kLines; ++i) text += "k" + std::to_string(i % kKeys) + "\r\n";
+    auto padded = [](int n) {
+        std::string s = std::to_string(n);
+        return std::string(6 - s.size(), '0') + s;
+    };
+    for (int key = 0; key < kKeys; ++key)
+        for (int line = key; line < kLines; line += kKeys)
+            expected += "[" + padded(line + 1) + "]   k" + std::to_string(key) + "\n";
+    TempDir d;
+    auto r = cli({"--quiet", "--list", d.write("long.txt", text)});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out == expected) << "the list differs from the expected one (" << r.out.size() << " against "
+                                   << expected.size() << " bytes)";
+}
