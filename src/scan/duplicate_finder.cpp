@@ -572,9 +572,12 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     const std::int64_t N = lines.ListCount();
     scan.W = digitCount(N);
 
-    // A key's group is known by its first line: the table names it, each line
-    // records it, and the key is cut again from that line when a probe needs
-    // it, which happens only on a hash match. Groups are counted afterwards.
+    // A key's group is known by its first line: the table names it, each later
+    // line of the group records it, and the key is cut again from that line
+    // when a probe needs it, which happens only on a hash match. The first
+    // line keeps its group's size instead, as first line + size - 1, which
+    // tells it apart from the later lines (they name a line before
+    // themselves).
     HugeArray<std::int32_t> lineGroup(static_cast<std::size_t>(N));
     UpperBuffer candidateUpper;
     static const FastUpper upper;
@@ -619,9 +622,18 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     // lane goes on only to the line where it stopped.
     std::atomic<std::int64_t> limit{N - 1};
 
+    // What each lane counts as it goes: the lines that joined a group, and the
+    // groups that got their second line. Each on a cache line of its own.
+    struct alignas(64) LaneCounts {
+        std::int64_t joined = 0;
+        std::int64_t paired = 0;
+    };
+    LaneCounts counts[2];
+
     // Looks up the keys of one lane; returns the line the progress step
     // stopped at, or -1.
     auto runLane = [&](int lane, KeyPreparer& keys, UpperBuffer& candidateUpper) -> std::int64_t {
+        LaneCounts& counted = counts[lane];
         const bool mainLane = lane == 0;
         std::uint32_t* const t = &table[laneSlots * static_cast<std::size_t>(lane)];
         auto home = [&](std::uint64_t hash) {
@@ -651,8 +663,10 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         };
         auto peekLine = [&](std::int64_t batch) {
             eachOwnKey(batch, [&](const PreparedKey& p) {
-                if (const std::uint32_t slot = matchingHomeSlot(p))
+                if (const std::uint32_t slot = matchingHomeSlot(p)) {
                     __builtin_prefetch(lines.ListView(firstLineOf(slot)).data());
+                    __builtin_prefetch(&lineGroup[static_cast<std::size_t>(firstLineOf(slot))]);
+                }
             });
         };
         auto settle = [&](std::int64_t batch) {
@@ -697,10 +711,15 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                         }
                     }
                     if (g < 0) {
-                        g = static_cast<std::int32_t>(i);
                         t[s] = tag | static_cast<std::uint32_t>(i + 1);
+                        lineGroup[i] = static_cast<std::int32_t>(i); // a group of one
+                    } else {
+                        lineGroup[i] = g;
+                        std::int32_t& first = lineGroup[static_cast<std::size_t>(g)];
+                        if (first == g) ++counted.paired;
+                        ++first;
+                        ++counted.joined;
                     }
-                    lineGroup[i] = g;
                 }
                 if (mainLane && !progressStep(i)) return i;
             }
@@ -782,8 +801,9 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         // The entries found so far, in the order they were found.
         std::vector<std::int32_t> seen(static_cast<std::size_t>(last + 1), 0);
         for (std::int64_t i = 0; i <= last; ++i) {
-            const std::int32_t g = lineGroup[i]; // the group's first line
+            std::int32_t g = lineGroup[i];
             if (g < 0) continue;
+            if (g >= i) g = static_cast<std::int32_t>(i); // the group's first line
             const std::int32_t c = ++seen[static_cast<std::size_t>(g)];
             if (c == 1) continue;
             if (c == 2) {
@@ -796,44 +816,34 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     }
 
     // Place every member of a reported group: groups in the order of their
-    // first lines, members in line order. Each step frees what the next no
-    // longer needs, so that the scan's memory never adds up: the counts (kept
-    // at each group's first line) take the key table's room, each line's
-    // group becomes its entry's place, and the entries come last.
-    constexpr std::uint32_t kSingle = std::numeric_limits<std::uint32_t>::max();
-    std::uint32_t total = 0;
+    // first lines, members in line order. One walk over the lines in order
+    // does it: a group's first line takes the group's places and keeps the
+    // next free one, which each later line of the group takes in turn. Each
+    // entry's line is noted at its place; then the line's groups go before
+    // the entries take their room. Each entry borrows its key from its line,
+    // so no text is copied.
+    const auto total = static_cast<std::uint32_t>(counts[0].joined + counts[0].paired + counts[1].joined + counts[1].paired);
     std::vector<std::uint32_t> sizes; // of the reported groups, in their order
+    sizes.reserve(static_cast<std::size_t>(counts[0].paired + counts[1].paired));
+    HugeArray<std::int32_t> lineOf(total);
     {
-        HugeArray<std::uint32_t> place(static_cast<std::size_t>(N));
-        for (std::int64_t i = 0; i < N; ++i)
-            if (lineGroup[i] >= 0) ++place[static_cast<std::size_t>(lineGroup[i])];
-        for (std::size_t g = 0; g < static_cast<std::size_t>(N); ++g) {
-            const std::uint32_t c = place[g];
-            if (c == 0) continue; // not the first line of a group
-            if (c < 2) {
-                place[g] = kSingle;
+        std::uint32_t placed = 0;
+        for (std::int64_t i = 0; i < N; ++i) {
+            const std::int32_t v = lineGroup[i];
+            if (v < 0) continue; // no key
+            if (v >= i) {
+                const auto size = static_cast<std::uint32_t>(v - i + 1);
+                if (size < 2) continue;
+                lineOf[placed] = static_cast<std::int32_t>(i);
+                lineGroup[i] = static_cast<std::int32_t>(placed + 1);
+                placed += size;
+                sizes.push_back(size);
                 continue;
             }
-            place[g] = total;
-            total += c;
-            sizes.push_back(c);
-            ++scan.lUniqueDups;
+            lineOf[static_cast<std::size_t>(lineGroup[static_cast<std::size_t>(v)]++)] = static_cast<std::int32_t>(i);
         }
-        for (std::int64_t i = 0; i < N; ++i) {
-            const std::int32_t g = lineGroup[i];
-            lineGroup[i] = g < 0 || place[static_cast<std::size_t>(g)] == kSingle
-                               ? -1
-                               : static_cast<std::int32_t>(place[static_cast<std::size_t>(g)]++);
-        }
+        scan.lUniqueDups += static_cast<std::int32_t>(sizes.size());
     }
-
-    // Members of a group lie anywhere in the file. Walking the lines in order
-    // keeps every read of the group table sequential; it leaves each entry's
-    // line, and then the line table goes before the entries take its room.
-    // Each entry borrows its key from its line, so no text is copied.
-    HugeArray<std::int32_t> lineOf(total);
-    for (std::int64_t i = 0; i < N; ++i)
-        if (const std::int32_t at = lineGroup[i]; at >= 0) lineOf[static_cast<std::size_t>(at)] = static_cast<std::int32_t>(i);
     lineGroup.release();
     clsListEmu& dups = doc.lstDuplicates;
     dups.SetEntryWidth(scan.W);
