@@ -51,6 +51,18 @@ ByteBlock::ByteBlock(std::size_t size) : size_(size) {
     data_ = new char[size];
 }
 
+void ByteBlock::discardBefore(std::size_t upTo) noexcept {
+#if defined(__linux__)
+    constexpr std::size_t kPage = 4096;
+    if (!mapped_) return;
+    // The block starts on a page; only whole pages go.
+    const std::size_t n = std::min(upTo, size_) & ~(kPage - 1);
+    if (n > 0) ::madvise(data_, n, MADV_DONTNEED);
+#else
+    (void)upTo;
+#endif
+}
+
 ByteBlock::~ByteBlock() { release(); }
 
 ByteBlock::ByteBlock(ByteBlock&& o) noexcept

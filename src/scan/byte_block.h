@@ -28,6 +28,9 @@ public:
     const char* data() const noexcept { return data_; }
     std::size_t size() const noexcept { return size_; }
     bool empty() const noexcept { return size_ == 0; }
+    // Gives the whole pages of [0, upTo) back to the system; what they held
+    // must not be read again. Does nothing for a small block.
+    void discardBefore(std::size_t upTo) noexcept;
 
 private:
     void release() noexcept;

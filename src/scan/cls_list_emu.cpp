@@ -133,21 +133,46 @@ void clsListEmu::SetEntryRef(std::int32_t i, const char* key, std::uint32_t leng
     it.entry = (it.entry & kSelected) | (static_cast<std::uint32_t>(lineNumber) & kLineMask);
 }
 
-void clsListEmu::OwnTexts() {
+void clsListEmu::OwnTexts(clsListEmu* lines) {
     if (compact()) return; // no entry items
-    const char* prevFrom = nullptr;
+    constexpr std::size_t kDiscardStep = 8u << 20;
     const char* prevTo = nullptr;
     std::uint32_t prevLength = 0;
+    std::size_t nextGroup = 0; // in sortStarts_
     for (std::size_t i = 0; i < items_.size(); ++i) {
         Item& it = items_[i];
+        if (lines && nextGroup < sortStarts_.size() && static_cast<std::size_t>(sortStarts_[nextGroup]) == i) {
+            ++nextGroup;
+            if (it.length > 0) lines->DiscardTextBefore(it.text, kDiscardStep);
+        }
         if (!(it.entry & kLineMask) || it.length == 0) continue;
-        if (prevTo && it.length == prevLength && std::memcmp(it.text, prevFrom, it.length) == 0) {
+        // Against the copy: the bytes the last one came from may be gone.
+        if (prevTo && it.length == prevLength && std::memcmp(it.text, prevTo, it.length) == 0) {
             it.text = prevTo;
             continue;
         }
-        prevFrom = it.text;
         prevLength = it.length;
         it.text = prevTo = store(std::string_view(it.text, it.length));
+    }
+}
+
+void clsListEmu::DiscardTextBefore(const char* text, std::size_t step) {
+    for (std::size_t b = discardBlock_; b < adopted_.size(); ++b) {
+        ByteBlock& block = adopted_[b];
+        const char* base = block.data();
+        if (text < base || text >= base + block.size()) continue;
+        // The blocks before this one are passed.
+        for (std::size_t e = discardBlock_; e < b; ++e) adopted_[e].discardBefore(adopted_[e].size());
+        if (b != discardBlock_) {
+            discardBlock_ = b;
+            discardedUpTo_ = 0;
+        }
+        const auto upTo = static_cast<std::size_t>(text - base);
+        if (upTo >= discardedUpTo_ + step) {
+            block.discardBefore(upTo);
+            discardedUpTo_ = upTo;
+        }
+        return;
     }
 }
 
@@ -266,6 +291,8 @@ void clsListEmu::Clear() {
     sortFrom_ = 0;
     blocks_.clear();
     adopted_.clear();
+    discardBlock_ = 0;
+    discardedUpTo_ = 0;
     arenaPos_ = nullptr;
     arenaLeft_ = 0;
     capacity_ = 0;

@@ -135,7 +135,17 @@ public:
     }
     // Copies every borrowed key into the list's own blocks (equal neighbouring
     // keys share one copy), so that the lines they came from may go.
-    void OwnTexts();
+    //
+    // With `lines`, the list whose bytes the keys come from, those bytes go
+    // back to the system as the copying passes them. That needs the scan's
+    // order: entries in groups marked by MarkEntrySortGroup, the groups in the
+    // order of their first keys, and no key of a group before its first one.
+    // Nothing of `lines` may be read afterwards.
+    void OwnTexts(clsListEmu* lines = nullptr);
+    // Gives back the bytes of every adopted block before `text` (a piece of
+    // one of them), as far as they fill whole pages and `step` bytes have
+    // gathered since the last time.
+    void DiscardTextBefore(const char* text, std::size_t step);
     // On an empty list it reserves the compact form, which bulk loading fills.
     void Reserve(std::size_t count) {
         if (compact() || items_.empty()) starts_.reserve(count);
@@ -214,6 +224,8 @@ private:
     std::int32_t sortFrom_ = 0;          // entries before it have no sort key
     std::vector<ByteBlock> blocks_;  // arena blocks, the last one is being filled
     std::vector<ByteBlock> adopted_; // whole blocks handed over by AdoptBlock
+    std::size_t discardBlock_ = 0;   // see DiscardTextBefore: the block reached
+    std::size_t discardedUpTo_ = 0;  // and how far into it
     char* arenaPos_ = nullptr;
     std::size_t arenaLeft_ = 0;
     std::int32_t capacity_ = 0;

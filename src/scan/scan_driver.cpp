@@ -320,11 +320,11 @@ bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
     if (doc_.bReducedMemory) {
         // The entries keep their keys; the upper view keeps showing the lines
         // it was given. Without a view the line index goes before the keys
-        // are copied, and the text after.
+        // are copied, and the text goes as the copying passes it.
         clsListEmu lines = std::move(doc_.lstOriginal);
         doc_.lstOriginal = clsListEmu();
         if (!display) lines.ReleaseItems();
-        doc_.lstDuplicates.OwnTexts();
+        doc_.lstDuplicates.OwnTexts(display ? nullptr : &lines);
         if (display) view_.keptLines = std::move(lines);
     }
     std::int32_t S = 0;

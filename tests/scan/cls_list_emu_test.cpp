@@ -273,3 +273,47 @@ TEST(ClsListEmu, BulkLinesKeepTheirExactTextsWhateverSeparatesThem) {
         EXPECT_FALSE(l.Selected(2));
     }
 }
+
+TEST(ClsListEmu, OwningTheKeysGivesBackTheLinesBehindAndKeepsEveryKey) {
+    // 300,000 lines of about 76 bytes. Group k holds lines k and k + 150,000
+    // (k < 100,000); then a group of two "abc" lines, and far behind it one of
+    // two lines of three NUL bytes, which must not be taken for the bytes of
+    // the "abc" lines once those are given back.
+    constexpr int kLines = 300000;
+    std::vector<std::string> lineTexts(kLines);
+    for (int i = 0; i < kLines; ++i) lineTexts[static_cast<std::size_t>(i)] = std::to_string(i) + std::string(70, 'x');
+    for (int k = 0; k < 100000; ++k) lineTexts[static_cast<std::size_t>(k + 150000)] = lineTexts[static_cast<std::size_t>(k)];
+    lineTexts[100000] = lineTexts[100001] = "abc";
+    lineTexts[290000] = lineTexts[290001] = std::string(3, '\0');
+    std::string text;
+    for (const std::string& t : lineTexts) text += t + "\n";
+    text.pop_back();
+    clsListEmu lines = bulkLoaded({text});
+    ASSERT_EQ(lines.ListCount(), kLines);
+    clsListEmu dups;
+    dups.SetEntryWidth(6);
+    std::vector<std::string> expected;
+    auto group = [&](std::vector<int> members) {
+        dups.MarkEntrySortGroup(dups.ListCount());
+        for (int m : members) {
+            const std::string_view key = lines.ListView(m);
+            dups.AddEntryRef(key.data(), static_cast<std::uint32_t>(key.size()), m + 1);
+            std::string n = std::to_string(m + 1);
+            expected.push_back("[" + std::string(6 - n.size(), '0') + n + "]   " + lineTexts[static_cast<std::size_t>(m)]);
+        }
+    };
+    for (int k = 0; k < 100000; ++k) group({k, k + 150000});
+    group({100000, 100001});
+    group({290000, 290001});
+    const char* firstLine = lines.ListView(0).data();
+    dups.OwnTexts(&lines);
+    dups.DropEntrySortKeys();
+    const std::vector<std::string> got = texts(dups);
+    ASSERT_EQ(got.size(), expected.size());
+    for (std::size_t i = 0; i < got.size(); ++i)
+        if (got[i] != expected[i]) FAIL() << "entry " << i << ": " << got[i] << " instead of " << expected[i];
+#if defined(__linux__)
+    EXPECT_EQ(firstLine[0], '\0') << "the lines passed were given back";
+#endif
+    (void)firstLine;
+}
