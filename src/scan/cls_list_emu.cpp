@@ -119,11 +119,10 @@ void clsListEmu::AddEntryRef(const char* key, std::uint32_t length, std::int32_t
 
 void clsListEmu::AddBlankItems(std::size_t count) {
     expand();
-    items_.reserve(items_.size() + count);
-    for (std::size_t i = 0; i < count; ++i) {
-        items_.push_back(Item{});
-        bumpCapacity();
-    }
+    items_.appendZeroed(count); // an all-zero Item is a blank one
+    // The capacity figure as if they had come one by one.
+    const std::int32_t n = ListCount();
+    capacity_ = std::max(capacity_, n <= 0 ? 0 : (n + 99) / 100 * 100);
 }
 
 void clsListEmu::SetEntryRef(std::int32_t i, const char* key, std::uint32_t length, std::int32_t lineNumber) {

@@ -849,14 +849,35 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     dups.SetEntryWidth(scan.W);
     const std::int32_t base = dups.ListCount();
     dups.AddBlankItems(total);
-    for (std::uint32_t j = 0; j < total; ++j) {
-        // The lines of one group are far apart: fetch their records and
-        // their texts ahead.
-        if (j + 32 < total) lines.PrefetchItem(lineOf[j + 32]);
-        if (j + 16 < total) __builtin_prefetch(lines.ListView(lineOf[j + 16]).data());
-        const std::int32_t i = lineOf[j];
-        const std::string_view key = keyOf(i);
-        dups.SetEntryRef(base + static_cast<std::int32_t>(j), key.data(), static_cast<std::uint32_t>(key.size()), i + 1);
+    // Fills entries [from, to). The lines of one group are far apart: their
+    // records and texts are fetched ahead.
+    auto fill = [&](std::uint32_t from, std::uint32_t to) {
+        for (std::uint32_t j = from; j < to; ++j) {
+            if (j + 32 < to) lines.PrefetchItem(lineOf[j + 32]);
+            if (j + 16 < to) __builtin_prefetch(lines.ListView(lineOf[j + 16]).data());
+            const std::int32_t i = lineOf[j];
+            const std::string_view key = keyOf(i);
+            dups.SetEntryRef(base + static_cast<std::int32_t>(j), key.data(), static_cast<std::uint32_t>(key.size()), i + 1);
+        }
+    };
+    // Each entry is its own: with a second core and keys that may be cut on
+    // two threads, each takes half.
+    {
+        std::thread other;
+        struct Join {
+            std::thread& t;
+            ~Join() {
+                if (t.joinable()) t.join();
+            }
+        } join{other};
+        if (parallel && total >= (1u << 16)) {
+            try {
+                other = std::thread([&, half = total / 2] { fill(half, total); });
+            } catch (const std::system_error&) {
+                // No second thread: this one fills them all.
+            }
+        }
+        fill(0, other.joinable() ? total / 2 : total);
     }
     lineOf.release();
     // Every entry carries its group's first line index in front, as the

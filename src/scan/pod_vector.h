@@ -5,6 +5,7 @@
 // grow by remapping instead of copying, so appending millions of items costs
 // little more than touching their memory once.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -55,6 +56,12 @@ public:
     }
     void reserve(std::size_t n) {
         if (n > cap_) grow(n);
+    }
+    // Appends `count` zero-filled items.
+    void appendZeroed(std::size_t count) {
+        if (size_ + count > cap_) grow(std::max(size_ + count, cap_ < 64 ? 64 : cap_ * 2));
+        std::memset(static_cast<void*>(data_ + size_), 0, count * sizeof(T));
+        size_ += count;
     }
     void erase(std::size_t i) noexcept {
         std::memmove(data_ + i, data_ + i + 1, (size_ - i - 1) * sizeof(T));
