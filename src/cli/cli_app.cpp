@@ -316,11 +316,17 @@ private:
 // blocks on two threads (each entry's key lies somewhere in the lines, so
 // most of the work is waiting for memory) and written in order.
 void writeItems(const clsListEmu& list, std::ostream& out) {
-    static constexpr std::int32_t kBlockItems = 1 << 16;
     const std::int32_t n = list.ListCount();
-    auto format = [&list, n](std::int32_t first, std::string& text) {
+    // The end of the block that starts at `first`: about a megabyte of text.
+    constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+    auto blockEnd = [&list, n](std::int32_t first) {
+        std::size_t bytes = 0;
+        std::int32_t i = first;
+        while (i < n && bytes < kBlockBytes) bytes += list.TextLength(i++) + 1;
+        return i;
+    };
+    auto format = [&list](std::int32_t first, std::int32_t end, std::string& text) {
         text.clear();
-        const std::int32_t end = first + std::min(kBlockItems, n - first);
         for (std::int32_t i = first; i < end; ++i) {
             if (i + 16 < end) list.PrefetchText(i + 16);
             list.AppendText(i, text);
@@ -333,9 +339,12 @@ void writeItems(const clsListEmu& list, std::ostream& out) {
         std::string text;
     };
     Buffer mine, theirs;
-    const bool twoThreads = n > 2 * kBlockItems && std::thread::hardware_concurrency() > 1;
-    for (std::int32_t first = 0; first < n; first += 2 * kBlockItems) {
-        const std::int32_t second = first + kBlockItems;
+    mine.text.reserve(kBlockBytes + 4096);
+    theirs.text.reserve(kBlockBytes + 4096);
+    const bool twoThreads = std::thread::hardware_concurrency() > 1;
+    for (std::int32_t first = 0; first < n;) {
+        const std::int32_t second = blockEnd(first);
+        const std::int32_t third = blockEnd(second);
         std::thread helper;
         struct Join {
             std::thread& t;
@@ -345,17 +354,19 @@ void writeItems(const clsListEmu& list, std::ostream& out) {
         } join{helper};
         if (twoThreads && second < n) {
             try {
-                helper = std::thread([&] { format(second, theirs.text); });
+                helper = std::thread([&] { format(second, third, theirs.text); });
             } catch (const std::system_error&) {
                 // No thread to be had: this one formats both blocks.
             }
         }
-        format(first, mine.text);
+        format(first, second, mine.text);
         write(mine.text);
-        if (second >= n) break;
-        if (helper.joinable()) helper.join();
-        else format(second, theirs.text);
-        write(theirs.text);
+        if (second < n) {
+            if (helper.joinable()) helper.join();
+            else format(second, third, theirs.text);
+            write(theirs.text);
+        }
+        first = third;
     }
 }
 

@@ -76,6 +76,8 @@ public:
     // Appends the item's text to `out`; unlike ListView it shares no state,
     // so several threads may read one list at once.
     void AppendText(std::int32_t lngItemNumber, std::string& out) const;
+    // The length of the item's text, without putting it together.
+    std::size_t TextLength(std::int32_t lngItemNumber) const;
 
     // Index of the first item whose text equals sFind byte for byte, or -1.
     std::int32_t Find(std::string_view sFind) const;

@@ -317,3 +317,22 @@ TEST(ClsListEmu, OwningTheKeysGivesBackTheLinesBehindAndKeepsEveryKey) {
 #endif
     (void)firstLine;
 }
+
+TEST(ClsListEmu, TextLengthIsTheLengthOfTheTextEveryKindOfItemShows) {
+    clsListEmu lines = bulkLoaded({"alpha\nbeta\nalpha"});
+    clsListEmu dups;
+    dups.SetEntryWidth(3);
+    dups.AddItem("plain text");
+    dups.MarkEntrySortGroup(1);
+    dups.AddEntryRef(lines.ListView(0).data(), 5, 1);
+    dups.AddEntryRef(lines.ListView(2).data(), 5, 12345); // wider than the width
+    dups.AddEntryRef(nullptr, 0, 7);
+    for (const clsListEmu* l : {&lines, &dups})
+        for (int i = 0; i < l->ListCount(); ++i) {
+            std::string appended = "x";
+            l->AppendText(i, appended);
+            EXPECT_EQ(appended, "x" + l->List(i));
+            EXPECT_EQ(l->TextLength(i), l->List(i).size()) << l->List(i);
+        }
+    EXPECT_EQ(dups.List(2), "000[12345]   alpha");
+}
