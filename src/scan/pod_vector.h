@@ -59,6 +59,7 @@ public:
     }
     // Appends `count` zero-filled items.
     void appendZeroed(std::size_t count) {
+        if (count == 0) return;
         if (size_ + count > cap_) grow(std::max(size_ + count, cap_ < 64 ? 64 : cap_ * 2));
         std::memset(static_cast<void*>(data_ + size_), 0, count * sizeof(T));
         size_ += count;
