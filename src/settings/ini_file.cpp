@@ -94,6 +94,8 @@ std::optional<std::string> readWhole(const std::filesystem::path& file) {
 }
 
 // At most one empty line between two lines, no empty lines at either end.
+// Only line breaks go from the ends: any other byte belongs to a line (a
+// control character may end a value the program does not write).
 std::string tidy(std::string_view w) {
     std::string out;
     out.reserve(w.size());
@@ -111,9 +113,10 @@ std::string tidy(std::string_view w) {
         }
     }
     std::size_t end = out.size();
-    while (end > 0 && static_cast<unsigned char>(out[end - 1]) <= 13) --end;
+    auto lineBreak = [](char c) { return c == '\r' || c == '\n'; };
+    while (end > 0 && lineBreak(out[end - 1])) --end;
     std::size_t begin = 0;
-    while (begin < end && static_cast<unsigned char>(out[begin]) <= 13) ++begin;
+    while (begin < end && lineBreak(out[begin])) ++begin;
     return out.substr(begin, end - begin);
 }
 

@@ -76,6 +76,13 @@ TEST_F(IniFile, TidiesEmptyLinesAndHandEditedLineEnds) {
     EXPECT_EQ(read("k"), "2");
     ASSERT_TRUE(write("a", "3"));
     EXPECT_EQ(bytes(), "[Twinsift]\na=3\nk=2\r\n");
+
+    // Only line breaks go from the ends: a control character at either end
+    // belongs to a line, and another key's write must not change it.
+    put(std::string("\x05[Other]\r\nx=1\r\n[Twinsift]\r\na=1\r\nk=False\x05\n"));
+    ASSERT_TRUE(write("a", "2"));
+    EXPECT_EQ(read("k"), "False\x05");
+    EXPECT_EQ(bytes(), std::string("\x05[Other]\r\nx=1\r\n[Twinsift]\r\na=2\r\nk=False\x05\r\n"));
 }
 
 TEST_F(IniFile, WorksBeyondThirtyTwoThousandCharactersAndFailsQuietly) {
