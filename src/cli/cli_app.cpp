@@ -345,16 +345,10 @@ void writeItems(const clsListEmu& list, std::ostream& out) {
     for (std::int32_t first = 0; first < n;) {
         const std::int32_t second = blockEnd(first);
         const std::int32_t third = blockEnd(second);
-        std::thread helper;
-        struct Join {
-            std::thread& t;
-            ~Join() {
-                if (t.joinable()) t.join();
-            }
-        } join{helper};
+        std::jthread helper; // joined on every way out
         if (twoThreads && second < n) {
             try {
-                helper = std::thread([&] { format(second, third, theirs.text); });
+                helper = std::jthread([&] { format(second, third, theirs.text); });
             } catch (const std::system_error&) {
                 // No thread to be had: this one formats both blocks.
             }

@@ -863,16 +863,10 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     // Each entry is its own: with a second core and keys that may be cut on
     // two threads, each takes half.
     {
-        std::thread other;
-        struct Join {
-            std::thread& t;
-            ~Join() {
-                if (t.joinable()) t.join();
-            }
-        } join{other};
+        std::jthread other; // joined on every way out
         if (parallel && total >= (1u << 16)) {
             try {
-                other = std::thread([&, half = total / 2] { fill(half, total); });
+                other = std::jthread([&, half = total / 2] { fill(half, total); });
             } catch (const std::system_error&) {
                 // No second thread: this one fills them all.
             }
