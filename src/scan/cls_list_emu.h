@@ -114,6 +114,9 @@ public:
     void AddEntryRef(const char* key, std::uint32_t length, std::int32_t lineNumber);
     // The same into an item that AddBlankItems() made.
     void SetEntryRef(std::int32_t lngItemNumber, const char* key, std::uint32_t length, std::int32_t lineNumber);
+    // A copy of `text` in the list's own blocks, for an entry's key that must
+    // outlive where it came from; it lasts as long as the list's items.
+    const char* KeepText(std::string_view text) { return store(text); }
     void AddBlankItems(std::size_t count);
     // The line number of an entry item, or 0 for an item stored as text.
     std::int32_t EntryLineNumber(std::int32_t lngItemNumber) const {

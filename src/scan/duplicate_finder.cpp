@@ -1,5 +1,7 @@
 #include "scan/duplicate_finder.h"
 
+#include "scan/distinct_count.h"
+
 
 #include <unicode/uchar.h>
 
@@ -12,6 +14,7 @@
 #include <system_error>
 #include <thread>
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -551,6 +554,35 @@ private:
     std::string buf_;
 };
 
+// A lane's part of the key table reached the fill it may have: the lookup
+// starts again with room for every line.
+struct TableFull {};
+
+// About how many distinct lines `lines` holds, from a pass that hashes each
+// (on two threads where there are two cores). Lines that differ may share a
+// key, never the other way round, so this is at least the number of keys
+// the lookup will meet, give or take the sketch's error.
+std::int64_t estimateDistinctLines(const clsListEmu& lines, bool twoThreads) {
+    const std::int32_t n = lines.ListCount();
+    auto sketch = [&lines](std::int32_t from, std::int32_t to, DistinctCount& into) {
+        for (std::int32_t i = from; i < to; ++i) into.add(hashExact(lines.ListView(i)));
+    };
+    auto counts = std::make_unique<DistinctCount[]>(2);
+    {
+        std::jthread other; // joined on every way out
+        if (twoThreads) {
+            try {
+                other = std::jthread([&] { sketch(n / 2, n, counts[1]); });
+            } catch (const std::system_error&) {
+                // No second thread: this one takes every line.
+            }
+        }
+        sketch(0, other.joinable() ? n / 2 : n, counts[0]);
+    }
+    counts[0].merge(counts[1]);
+    return static_cast<std::int64_t>(std::ceil(counts[0].estimate()));
+}
+
 } // namespace
 
 std::int32_t digitCount(std::int64_t n) {
@@ -560,7 +592,7 @@ std::int32_t digitCount(std::int64_t n) {
 }
 
 DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, const SettingsValues& settings,
-                             ProgressStep& progressStep) {
+                             ProgressStep& progressStep, const ScanMemoryPlan& memory) {
     DuplicateScan scan;
     doc.bScanCaseSensitive = settings.Load_CaseSensitive == 1;
     const bool exact = doc.bScanCaseSensitive;
@@ -584,9 +616,11 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
 
     // Open addressing over four-byte slots: first line + 1 in the low bits, as
     // many bits of the hash above it as the line count leaves free, so that
-    // most probes of a foreign slot end without looking at its line. The size is
-    // fixed by N (a quarter more slots than lines, so it is never more than
-    // four-fifths full and never grows).
+    // most probes of a foreign slot end without looking at its line. There
+    // are a quarter more slots than keys to hold: one key per line unless the
+    // memory plan says fewer. A lane whose part of the table gets nine-tenths
+    // full gives up, and the lookup starts again with room for every line in
+    // one lane, which can hold them all.
     //
     // With two cores, the exact comparison makes its keys (cheap: a hash) on
     // one and looks them up on the other. The default comparison, whose keys
@@ -599,10 +633,20 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     const std::uint32_t indexMask = indexBits >= 32 ? 0xFFFFFFFFu : (1u << indexBits) - 1;
     const bool parallel = N >= 4 * KeyPreparer::kChunk && !testInclude && filters.concurrentSafe() &&
                           std::thread::hardware_concurrency() > 1;
+    std::int64_t keysRoom = N;
+    if (memory.tableKeys > 0) keysRoom = std::min(N, memory.tableKeys);
+    else if (memory.tableKeys < 0 && N >= (1 << 16)) keysRoom = std::min(N, estimateDistinctLines(lines, parallel));
     int lanes = parallel && !exact ? 2 : 1;
-    const std::size_t totalSlots = static_cast<std::size_t>(std::max<std::int64_t>(32, N + N / 4));
-    HugeArray<std::uint32_t> table(totalSlots);
-    std::size_t laneSlots = totalSlots / static_cast<std::size_t>(lanes);
+    std::size_t totalSlots = 0, laneSlots = 0;
+    std::int64_t laneCap = 0; // keys a lane may hold
+    std::optional<HugeArray<std::uint32_t>> table;
+    auto makeTable = [&] {
+        table.reset(); // the old one goes first
+        totalSlots = static_cast<std::size_t>(std::max<std::int64_t>(32, keysRoom + keysRoom / 4));
+        table.emplace(totalSlots);
+        laneSlots = totalSlots / static_cast<std::size_t>(lanes);
+        laneCap = static_cast<std::int64_t>(laneSlots - laneSlots / 10);
+    };
     auto tagOf = [&](std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32) & ~indexMask; };
     auto firstLineOf = [&](std::uint32_t slot) { return static_cast<std::int32_t>((slot & indexMask) - 1); };
     // The lane takes the lowest bit of the high half, which the tag leaves out
@@ -627,6 +671,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     struct alignas(64) LaneCounts {
         std::int64_t joined = 0;
         std::int64_t paired = 0;
+        std::int64_t keys = 0; // groups begun: keys in the lane's table
     };
     LaneCounts counts[2];
 
@@ -635,7 +680,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     auto runLane = [&](int lane, KeyPreparer& keys, UpperBuffer& candidateUpper) -> std::int64_t {
         LaneCounts& counted = counts[lane];
         const bool mainLane = lane == 0;
-        std::uint32_t* const t = &table[laneSlots * static_cast<std::size_t>(lane)];
+        std::uint32_t* const t = &(*table)[laneSlots * static_cast<std::size_t>(lane)];
         auto home = [&](std::uint64_t hash) {
             return static_cast<std::size_t>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(hash)) * laneSlots) >> 32);
         };
@@ -711,6 +756,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                         }
                     }
                     if (g < 0) {
+                        if (++counted.keys > laneCap) throw TableFull{};
                         t[s] = tag | static_cast<std::uint32_t>(i + 1);
                         lineGroup[i] = static_cast<std::int32_t>(i); // a group of one
                     } else {
@@ -741,7 +787,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     };
 
     std::int64_t last = N - 1; // the last line handled
-    {
+    auto lookUp = [&] {
         std::optional<KeyPreparer> shared;
         std::thread other;
         std::exception_ptr otherFailed;
@@ -762,6 +808,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                 shared.reset();
                 lanes = 1;
                 laneSlots = totalSlots;
+                laneCap = static_cast<std::int64_t>(laneSlots - laneSlots / 10);
             }
         }
         if (!shared) shared.emplace(lines, filters, upper, exact, codec, testInclude, 1, parallel);
@@ -791,8 +838,23 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         if (other.joinable()) other.join();
         if (otherFailed) std::rethrow_exception(otherFailed);
         shared->finish();
+    };
+    makeTable();
+    for (;;) {
+        try {
+            lookUp();
+            break;
+        } catch (const TableFull&) {
+            // Every line is looked up again: each is written afresh.
+            keysRoom = N;
+            lanes = 1;
+            makeTable();
+            for (LaneCounts& c : counts) c = LaneCounts{};
+            scan.sEmptyLines.clear();
+            limit.store(N - 1, std::memory_order_relaxed);
+        }
     }
-    table.release(); // the key table goes before the entries are built
+    table.reset(); // the key table goes before the entries are built
 
     EntryWriter out(doc.lstDuplicates, scan.W);
     auto keyOf = [&](std::int64_t i) { return filters.PreprocessView(lines.ListView(static_cast<std::int32_t>(i)), true); };
@@ -821,7 +883,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     // next free one, which each later line of the group takes in turn. Each
     // entry's line is noted at its place; then the line's groups go before
     // the entries take their room. Each entry borrows its key from its line,
-    // so no text is copied.
+    // unless the memory plan asks for copies.
     const auto total = static_cast<std::uint32_t>(counts[0].joined + counts[0].paired + counts[1].joined + counts[1].paired);
     std::vector<std::uint32_t> sizes; // of the reported groups, in their order
     sizes.reserve(static_cast<std::size_t>(counts[0].paired + counts[1].paired));
@@ -860,9 +922,31 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
             dups.SetEntryRef(base + static_cast<std::int32_t>(j), key.data(), static_cast<std::uint32_t>(key.size()), i + 1);
         }
     };
-    // Each entry is its own: with a second core and keys that may be cut on
-    // two threads, each takes half.
-    {
+    if (memory.copyKeys) {
+        // In entry order, on one thread: each key is copied as its entry is
+        // made, and the text before a group's first key goes, as nothing
+        // after it needs that text (see clsListEmu::OwnTexts).
+        constexpr std::size_t kDiscardStep = 8u << 20;
+        clsListEmu& text = doc.lstOriginal;
+        std::uint32_t groupEnd = 0;
+        std::size_t group = 0;
+        std::string_view copied; // the last copy; an equal key shares it
+        for (std::uint32_t j = 0; j < total; ++j) {
+            if (j + 32 < total) lines.PrefetchItem(lineOf[j + 32]);
+            if (j + 16 < total) __builtin_prefetch(lines.ListView(lineOf[j + 16]).data());
+            const std::int32_t i = lineOf[j];
+            const std::string_view key = keyOf(i);
+            if (j == groupEnd) {
+                text.DiscardTextBefore(key.data(), kDiscardStep);
+                groupEnd += sizes[group++];
+            }
+            if (key != copied) copied = std::string_view(dups.KeepText(key), key.size());
+            dups.SetEntryRef(base + static_cast<std::int32_t>(j), copied.data(), static_cast<std::uint32_t>(key.size()), i + 1);
+        }
+        scan.bKeysOwned = true;
+    } else {
+        // Each entry is its own: with a second core and keys that may be cut
+        // on two threads, each takes half.
         std::jthread other; // joined on every way out
         if (parallel && total >= (1u << 16)) {
             try {

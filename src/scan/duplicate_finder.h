@@ -26,8 +26,21 @@ struct DuplicateScan {
     // Entries per group in list order, when the scan ran to its end. Its
     // entries are then items that borrow their keys from lstOriginal (see
     // clsListEmu::AddEntryRef): call lstDuplicates.OwnTexts() before those
-    // lines go.
+    // lines go. With ScanMemoryPlan::copyKeys they own their keys already.
     std::vector<std::uint32_t> groupSizes;
+    bool bKeysOwned = false;
+};
+
+// What the scan does to need less memory at its peak, at some cost in time.
+struct ScanMemoryPlan {
+    // The key table is sized for this many distinct keys rather than one per
+    // line: 0 for one per line, -1 for an estimate from a pass over the lines
+    // first. Too small a figure costs a second lookup, never a wrong result.
+    std::int64_t tableKeys = 0;
+    // The entries copy their keys as they are made, and lstOriginal's text
+    // goes back to the system behind them: nothing of lstOriginal may be read
+    // after a scan that ran to its end.
+    bool copyKeys = false;
 };
 
 // Number of decimal digits of n (1 for 0).
@@ -37,7 +50,7 @@ std::int32_t digitCount(std::int64_t n);
 // Load_CaseSensitive and fills the empty doc.lstDuplicates. progressStep(i) runs
 // after every line i; when it answers false the scan ends there.
 DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, const SettingsValues& settings,
-                             ProgressStep& progressStep);
+                             ProgressStep& progressStep, const ScanMemoryPlan& memory = {});
 
 // Appends the empty-line group when more than one line had an empty key (and
 // counts it as one more group). Call after the groups are in their final order.

@@ -28,13 +28,14 @@ public:
     ~PodVector() { release(); }
     PodVector(PodVector&& o) noexcept
         : data_(std::exchange(o.data_, nullptr)), size_(std::exchange(o.size_, 0)),
-          cap_(std::exchange(o.cap_, 0)), mapped_(std::exchange(o.mapped_, false)) {}
+          cap_(std::exchange(o.cap_, 0)), dirty_(std::exchange(o.dirty_, 0)), mapped_(std::exchange(o.mapped_, false)) {}
     PodVector& operator=(PodVector&& o) noexcept {
         if (this != &o) {
             release();
             data_ = std::exchange(o.data_, nullptr);
             size_ = std::exchange(o.size_, 0);
             cap_ = std::exchange(o.cap_, 0);
+            dirty_ = std::exchange(o.dirty_, 0);
             mapped_ = std::exchange(o.mapped_, false);
         }
         return *this;
@@ -53,16 +54,20 @@ public:
     void push_back(const T& v) {
         if (size_ == cap_) grow(cap_ < 64 ? 64 : cap_ * 2);
         data_[size_++] = v;
+        if (size_ > dirty_) dirty_ = size_;
     }
     void reserve(std::size_t n) {
         if (n > cap_) grow(n);
     }
-    // Appends `count` zero-filled items.
+    // Appends `count` zero-filled items. Memory fresh from the system is
+    // zero already and is left untouched, so it costs nothing until written.
     void appendZeroed(std::size_t count) {
         if (count == 0) return;
         if (size_ + count > cap_) grow(std::max(size_ + count, cap_ < 64 ? 64 : cap_ * 2));
-        std::memset(static_cast<void*>(data_ + size_), 0, count * sizeof(T));
-        size_ += count;
+        const std::size_t end = size_ + count;
+        if (size_ < dirty_) std::memset(static_cast<void*>(data_ + size_), 0, (std::min(end, dirty_) - size_) * sizeof(T));
+        size_ = end;
+        if (size_ > dirty_) dirty_ = size_;
     }
     void erase(std::size_t i) noexcept {
         std::memmove(data_ + i, data_ + i + 1, (size_ - i - 1) * sizeof(T));
@@ -88,7 +93,10 @@ private:
 #ifdef MADV_HUGEPAGE
             ::madvise(p, bytes, MADV_HUGEPAGE);
 #endif
-            if (!mapped_) std::free(data_);
+            if (!mapped_) {
+                std::free(data_);
+                dirty_ = size_; // the rest of a new mapping is zero
+            } // a mapping that grew keeps what it had; the rest is zero
             data_ = static_cast<T*>(p);
             cap_ = n;
             mapped_ = true;
@@ -99,6 +107,7 @@ private:
         if (!p) throw std::bad_alloc();
         data_ = static_cast<T*>(p);
         cap_ = n;
+        dirty_ = n; // whatever the allocator gave may hold anything
     }
     void release() noexcept {
 #if defined(__linux__)
@@ -108,13 +117,14 @@ private:
         std::free(data_);
 #endif
         data_ = nullptr;
-        size_ = cap_ = 0;
+        size_ = cap_ = dirty_ = 0;
         mapped_ = false;
     }
 
     T* data_ = nullptr;
     std::size_t size_ = 0;
     std::size_t cap_ = 0;
+    std::size_t dirty_ = 0; // items from here to cap_ have never been written: zero
     bool mapped_ = false;
 };
 

@@ -307,7 +307,15 @@ bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
     port_.setProgressValue(0);
     const LineFilters filters(settings_, doc_.codec, bRegExpAvailable_);
     step_.setService([&](std::int64_t i) { return serviceStep(i, percentText("Finding duplicates... ", i, N), false); });
-    DuplicateScan scan = FindDuplicates(doc_, filters, settings_, step_);
+    // Reduced memory: a key table for the distinct lines, not one slot per
+    // line; without a view that keeps the lines, the entries copy their keys
+    // as the scan makes them and the text goes behind them.
+    ScanMemoryPlan memory;
+    if (doc_.bReducedMemory) {
+        memory.tableKeys = -1;
+        memory.copyKeys = !display;
+    }
+    DuplicateScan scan = FindDuplicates(doc_, filters, settings_, step_, memory);
     if (scan.bStopped) {
         outcome_ = ScanOutcome::Interrupted;
         endEarly(1);
@@ -318,13 +326,14 @@ bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
     port_.setButtonEnabled(CmdButton::Stop, false);
     port_.pumpEvents();
     if (doc_.bReducedMemory) {
-        // The entries keep their keys; the upper view keeps showing the lines
-        // it was given. Without a view the line index goes before the keys
-        // are copied, and the text goes as the copying passes it.
+        // The entries keep their keys (without a view the scan copied them
+        // already); the upper view keeps showing the lines it was given.
         clsListEmu lines = std::move(doc_.lstOriginal);
         doc_.lstOriginal = clsListEmu();
-        if (!display) lines.ReleaseItems();
-        doc_.lstDuplicates.OwnTexts(display ? nullptr : &lines);
+        if (!scan.bKeysOwned) {
+            if (!display) lines.ReleaseItems();
+            doc_.lstDuplicates.OwnTexts(display ? nullptr : &lines);
+        }
         if (display) view_.keptLines = std::move(lines);
     }
     std::int32_t S = 0;

@@ -289,3 +289,101 @@ TEST(FindDuplicates, AStopAnywhereGivesWhatTheLinesBeforeItGive) {
         }
     }
 }
+
+namespace {
+
+// Lines with about 40 % repeats, in both letter cases.
+std::vector<std::string> repeatedLines(int n, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::vector<std::string> lines;
+    for (int i = 0; i < n; ++i) lines.push_back((rng() % 2 ? "Row " : "row ") + std::to_string(rng() % (n * 3 / 5)));
+    return lines;
+}
+
+Scan scanWith(const std::vector<std::string>& lines, const SettingsValues& s, const ScanMemoryPlan& memory,
+              ProgressStep& step) {
+    Scan r;
+    for (const auto& l : lines) r.doc.lstOriginal.AddItem(l);
+    LineFilters filters(s, Codec::Utf8);
+    r.result = FindDuplicates(r.doc, filters, s, step, memory);
+    return r;
+}
+
+} // namespace
+
+TEST(FindDuplicates, AKeyTableTooSmallOrSizedByEstimateGivesTheSameEntries) {
+    // A table for 20,000 keys overflows a third of the way in (with groups
+    // found by then) and the lookup starts again with room for every line:
+    // the progress step sees those lines again, and a stop during the second
+    // lookup ends the scan as it would have the first.
+    const auto lines = repeatedLines(100000, 5);
+    for (const int exact : {0, 1}) {
+        SettingsValues s = SettingsValues::Defaults();
+        s.Load_CaseSensitive = exact;
+        ProgressStep none(1000, {});
+        const Scan plain = scanWith(lines, s, {}, none);
+        ASSERT_GT(plain.result.lUniqueDups, 1000);
+        for (const ScanMemoryPlan plan : {ScanMemoryPlan{20000, false}, ScanMemoryPlan{-1, false}, ScanMemoryPlan{-1, true}}) {
+            ProgressStep step(1000, {});
+            const Scan r = scanWith(lines, s, plan, step);
+            EXPECT_EQ(r.entries(), plain.entries()) << "exact " << exact << ", keys " << plan.tableKeys;
+            EXPECT_EQ(r.result.groupSizes, plain.result.groupSizes);
+            EXPECT_EQ(r.result.bKeysOwned, plan.copyKeys);
+        }
+
+        std::int64_t calls = 0;
+        ProgressStep stopAt(1, [&calls](std::int64_t i) {
+            ++calls;
+            return i < 70000;
+        });
+        const Scan stopped = scanWith(lines, s, {20000, true}, stopAt);
+        EXPECT_TRUE(stopped.result.bStopped);
+        EXPECT_GT(calls, 70001) << "the lines before the overflow were stepped over twice";
+        ProgressStep plainStop(1, [](std::int64_t i) { return i < 70000; });
+        EXPECT_EQ(stopped.entries(), scanWith(lines, s, {}, plainStop).entries()) << "exact " << exact;
+    }
+}
+
+TEST(FindDuplicates, CopiedKeysOutliveTheirLinesWhoseTextGoesBehindTheCopying) {
+    // 300,000 lines of about 96 bytes, loaded as one block like a file. Group
+    // k holds lines k and k + 150,000 (k < 100,000); then two "abc" lines and,
+    // far behind them, two lines of three NUL bytes, which must not share the
+    // copy of "abc" once the bytes "abc" came from are gone.
+    constexpr int kLines = 300000;
+    std::vector<std::string> texts(kLines);
+    for (int i = 0; i < kLines; ++i) texts[static_cast<std::size_t>(i)] = std::to_string(i) + std::string(90, 'x');
+    for (int k = 0; k < 100000; ++k) texts[static_cast<std::size_t>(k + 150000)] = texts[static_cast<std::size_t>(k)];
+    texts[100000] = texts[100001] = "abc";
+    texts[290000] = texts[290001] = std::string(3, '\0');
+    std::string file;
+    for (const std::string& t : texts) file += t + "\n";
+
+    SettingsValues s = SettingsValues::Defaults();
+    s.Load_CaseSensitive = 1;
+    s.Load_RemoveWhitespaces = 0;
+    ProgressStep none(1000, {});
+    const Scan plain = scanWith(texts, s, {}, none);
+    ASSERT_EQ(plain.doc.lstDuplicates.ListCount(), 200004);
+
+    Scan r;
+    ByteBlock block(file.size());
+    std::copy(file.begin(), file.end(), block.data());
+    const char* base = r.doc.lstOriginal.AdoptBlock(std::move(block));
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < file.size(); ++i)
+        if (file[i] == '\n') {
+            r.doc.lstOriginal.AddItemRef(base + start, static_cast<std::uint32_t>(i - start));
+            start = i + 1;
+        }
+    LineFilters filters(s, Codec::Utf8);
+    r.result = FindDuplicates(r.doc, filters, s, none, {0, true});
+    ASSERT_TRUE(r.result.bKeysOwned);
+#if defined(__linux__)
+    EXPECT_EQ(base[0], '\0') << "the text behind the copying was given back";
+#endif
+    r.doc.lstOriginal.Clear(); // the lines are gone: every entry still reads its key
+    const std::vector<std::string> got = r.entries(), expected = plain.entries();
+    ASSERT_EQ(got.size(), expected.size());
+    for (std::size_t i = 0; i < got.size(); ++i)
+        if (got[i] != expected[i]) FAIL() << "entry " << i << ": " << got[i] << " instead of " << expected[i];
+}
