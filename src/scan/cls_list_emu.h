@@ -118,6 +118,12 @@ public:
     // outlive where it came from; it lasts as long as the list's items.
     const char* KeepText(std::string_view text) { return store(text); }
     void AddBlankItems(std::size_t count);
+    // An entry item's key, without putting its text together; only for an
+    // item whose EntryLineNumber is not 0.
+    std::string_view EntryKey(std::int32_t lngItemNumber) const {
+        const Item& it = items_[lngItemNumber];
+        return {it.text, it.length};
+    }
     // The line number of an entry item, or 0 for an item stored as text.
     std::int32_t EntryLineNumber(std::int32_t lngItemNumber) const {
         if (compact()) return 0;
