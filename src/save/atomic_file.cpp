@@ -118,6 +118,7 @@ bool OutputFile::open(const std::string& path) {
     if (file_) close(false);
     failed_ = false;
     used_ = 0;
+    written_ = writeBackFrom_ = 0;
 #ifdef _WIN32
     file_ = _wfopen(toPath(path).c_str(), L"wb");
 #else
@@ -135,6 +136,7 @@ bool OutputFile::openTempFor(const std::string& target) {
     if (file_) close(false);
     failed_ = false;
     used_ = 0;
+    written_ = writeBackFrom_ = 0;
     tempPath_ = CreateTempBeside(target, &file_);
     if (tempPath_.empty()) {
         file_ = nullptr;
@@ -148,8 +150,27 @@ bool OutputFile::openTempFor(const std::string& target) {
 bool OutputFile::flushBuffer() {
     if (used_ == 0) return !failed_;
     if (!failed_ && std::fwrite(buffer_.get(), 1, used_, file_) != used_) failed_ = true;
+    written_ += used_;
     used_ = 0;
+    startWriteBack();
     return !failed_;
+}
+
+void OutputFile::startWriteBack() {
+#if defined(__linux__) && defined(SYNC_FILE_RANGE_WRITE)
+    // A big file goes to the disk while the rest is being written, so the
+    // sync at the end has little left to wait for.
+    constexpr std::uint64_t kStep = 8u << 20;
+    if (failed_ || written_ - writeBackFrom_ < kStep) return;
+    if (std::fflush(file_) != 0) {
+        failed_ = true;
+        return;
+    }
+    // Only a hint: where it is not supported the sync at the end does it all.
+    ::sync_file_range(::fileno(file_), static_cast<off_t>(writeBackFrom_), static_cast<off_t>(written_ - writeBackFrom_),
+                      SYNC_FILE_RANGE_WRITE);
+    writeBackFrom_ = written_;
+#endif
 }
 
 bool OutputFile::write(std::string_view bytes) {
@@ -158,6 +179,8 @@ bool OutputFile::write(std::string_view bytes) {
         if (!flushBuffer()) return false;
         if (bytes.size() > kBufferSize) {
             if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) failed_ = true;
+            written_ += bytes.size();
+            startWriteBack();
             return !failed_;
         }
     }

@@ -35,9 +35,12 @@ public:
 
 private:
     bool flushBuffer();
+    void startWriteBack();
     std::FILE* file_ = nullptr;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
+    std::uint64_t written_ = 0;       // bytes handed to the file
+    std::uint64_t writeBackFrom_ = 0; // the first of them not yet sent to the disk
     bool failed_ = false;
     std::string tempPath_;
 };

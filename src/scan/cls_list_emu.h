@@ -163,10 +163,20 @@ public:
         else items_.reserve(count);
     }
     // Asks for an item's text ahead of a ListView of it: an entry's key may
-    // lie anywhere in the lines.
+    // lie anywhere in the lines. A bulk-loaded line is asked for at both
+    // ends, from its record alone (which PrefetchItem may have asked for),
+    // so that nothing here waits for the text.
     void PrefetchText(std::int32_t lngItemNumber) const {
 #if defined(__GNUC__)
-        if (!compact()) __builtin_prefetch(items_[lngItemNumber].text);
+        if (compact()) {
+            const auto i = static_cast<std::size_t>(lngItemNumber);
+            const Segment& seg = segments_.size() == 1 ? segments_.front() : segmentOf(i);
+            const std::uint32_t next = i < seg.lastItem ? starts_[i + 1] : seg.end;
+            __builtin_prefetch(seg.base + starts_[i]);
+            __builtin_prefetch(seg.base + next - (next > 0 ? 1 : 0));
+        } else {
+            __builtin_prefetch(items_[lngItemNumber].text);
+        }
 #else
         (void)lngItemNumber;
 #endif

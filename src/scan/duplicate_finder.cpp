@@ -63,6 +63,19 @@ public:
     T& operator[](std::size_t i) noexcept { return data_[i]; }
     const T& operator[](std::size_t i) const noexcept { return data_[i]; }
     std::size_t size() const noexcept { return size_; }
+    // Gives the memory of the items from `from` on back to the system, as far
+    // as it fills whole pages; they read as zero afterwards.
+    void discardFrom(std::size_t from) noexcept {
+#if defined(__linux__)
+        constexpr std::size_t kPage = 4096;
+        if (!mapped_ || from >= size_) return;
+        const auto begin = (reinterpret_cast<std::uintptr_t>(data_ + from) + kPage - 1) & ~(kPage - 1);
+        const auto end = reinterpret_cast<std::uintptr_t>(data_ + size_) & ~(kPage - 1);
+        if (begin < end) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
+#else
+        (void)from;
+#endif
+    }
     void release() noexcept {
         if (!data_) return;
 #if defined(__linux__)
@@ -709,7 +722,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         auto peekLine = [&](std::int64_t batch) {
             eachOwnKey(batch, [&](const PreparedKey& p) {
                 if (const std::uint32_t slot = matchingHomeSlot(p)) {
-                    __builtin_prefetch(lines.ListView(firstLineOf(slot)).data());
+                    lines.PrefetchText(firstLineOf(slot));
                     __builtin_prefetch(&lineGroup[static_cast<std::size_t>(firstLineOf(slot))]);
                 }
             });
@@ -854,12 +867,12 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
             limit.store(N - 1, std::memory_order_relaxed);
         }
     }
-    table.reset(); // the key table goes before the entries are built
 
     EntryWriter out(doc.lstDuplicates, scan.W);
     auto keyOf = [&](std::int64_t i) { return filters.PreprocessView(lines.ListView(static_cast<std::int32_t>(i)), true); };
 
     if (scan.bStopped) {
+        table.reset();
         // The entries found so far, in the order they were found.
         std::vector<std::int32_t> seen(static_cast<std::size_t>(last + 1), 0);
         for (std::int64_t i = 0; i <= last; ++i) {
@@ -887,7 +900,18 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     const auto total = static_cast<std::uint32_t>(counts[0].joined + counts[0].paired + counts[1].joined + counts[1].paired);
     std::vector<std::uint32_t> sizes; // of the reported groups, in their order
     sizes.reserve(static_cast<std::size_t>(counts[0].paired + counts[1].paired));
-    HugeArray<std::int32_t> lineOf(total);
+    // The entries' lines go where the key table was, when it has the room:
+    // its memory is the system's already, and fresh memory costs a clearing.
+    std::optional<HugeArray<std::int32_t>> ownLineOf;
+    std::int32_t* lineOf = nullptr;
+    if (table->size() >= total) {
+        table->discardFrom(total);
+        lineOf = reinterpret_cast<std::int32_t*>(&(*table)[0]);
+    } else {
+        table.reset();
+        ownLineOf.emplace(total);
+        lineOf = &(*ownLineOf)[0];
+    }
     {
         std::uint32_t placed = 0;
         for (std::int64_t i = 0; i < N; ++i) {
@@ -916,7 +940,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     auto fill = [&](std::uint32_t from, std::uint32_t to) {
         for (std::uint32_t j = from; j < to; ++j) {
             if (j + 32 < to) lines.PrefetchItem(lineOf[j + 32]);
-            if (j + 16 < to) __builtin_prefetch(lines.ListView(lineOf[j + 16]).data());
+            if (j + 16 < to) lines.PrefetchText(lineOf[j + 16]);
             const std::int32_t i = lineOf[j];
             const std::string_view key = keyOf(i);
             dups.SetEntryRef(base + static_cast<std::int32_t>(j), key.data(), static_cast<std::uint32_t>(key.size()), i + 1);
@@ -933,7 +957,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         std::string_view copied; // the last copy; an equal key shares it
         for (std::uint32_t j = 0; j < total; ++j) {
             if (j + 32 < total) lines.PrefetchItem(lineOf[j + 32]);
-            if (j + 16 < total) __builtin_prefetch(lines.ListView(lineOf[j + 16]).data());
+            if (j + 16 < total) lines.PrefetchText(lineOf[j + 16]);
             const std::int32_t i = lineOf[j];
             const std::string_view key = keyOf(i);
             if (j == groupEnd) {
@@ -957,7 +981,8 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         }
         fill(0, other.joinable() ? total / 2 : total);
     }
-    lineOf.release();
+    table.reset();
+    ownLineOf.reset();
     // Every entry carries its group's first line index in front, as the
     // scan-time form has it.
     std::int32_t start = base;

@@ -1,0 +1,37 @@
+#include "save/atomic_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+using namespace twinsift;
+namespace fs = std::filesystem;
+
+TEST(OutputFile, ABigFileComesOutByteForByteWhateverThePieces) {
+    // Tens of megabytes, so that parts go to the disk while the rest is
+    // written: short lines, pieces larger than the buffer, and lines again.
+    const fs::path path = fs::temp_directory_path() / ("twinsift_output_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".txt");
+    std::string expected;
+    OutputFile out;
+    ASSERT_TRUE(out.open(path.string()));
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 200000; ++i) {
+            const std::string line = "line " + std::to_string(round) + "/" + std::to_string(i);
+            ASSERT_TRUE(out.writeLine(line));
+            expected += line + "\r\n";
+        }
+        const std::string big(3u << 20, static_cast<char>('a' + round));
+        ASSERT_TRUE(out.write(big));
+        expected += big;
+    }
+    ASSERT_TRUE(out.close());
+    std::ifstream in(path, std::ios::binary);
+    const std::string got((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    fs::remove(path);
+    ASSERT_EQ(got.size(), expected.size());
+    EXPECT_TRUE(got == expected);
+}
