@@ -2,7 +2,6 @@
 
 #include "scan/distinct_count.h"
 
-
 #include <unicode/uchar.h>
 
 #include <algorithm>
