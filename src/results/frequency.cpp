@@ -8,17 +8,20 @@ namespace twinsift {
 
 void FrequencyList::Calculate(const clsListEmu& lstDuplicates, bool bCaseSensitive, Codec codec) {
     rows_.clear();
-    std::string previousKey, key;
-    std::string_view previousContent;
+    // The previous entry's bytes are kept as a copy: the text of an entry the
+    // scan left as a line reference lives in a buffer that later reads reuse.
+    std::string previousKey, key, previousContent;
     for (std::int32_t i = 0; i < lstDuplicates.ListCount(); ++i) {
-        const std::string_view content = ReadDupEntry(lstDuplicates.ListView(i)).key;
+        const std::string_view content = lstDuplicates.EntryLineNumber(i) != 0
+                                             ? lstDuplicates.EntryKey(i)
+                                             : ReadDupEntry(lstDuplicates.ListView(i)).key;
         // Entries of one group are mostly the same bytes; only a difference
         // needs the upper-cased comparison.
         if (i > 0 && content == previousContent) {
             ++rows_.back().count;
             continue;
         }
-        previousContent = content;
+        previousContent.assign(content);
         key.assign(content);
         if (!bCaseSensitive) toUpperInPlace(key, codec);
         if (i == 0 || key != previousKey) {

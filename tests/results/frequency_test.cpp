@@ -95,3 +95,20 @@ TEST(FrequencyList, EmptyLineGroupAndCopyText) {
     EXPECT_EQ(ReadDupEntry("[0012]   a ] b  ").key, "a ] b  ");
     EXPECT_EQ(ReadDupEntry("[0012]   a ] b  ").lineNumber, 12);
 }
+
+TEST(FrequencyList, EntriesThatBorrowTheirKeysCountLikeTextOnes) {
+    // The scan's entries put their text together on reading, in a few
+    // buffers taken in turn: a group of four (or eight) must not make the
+    // next group's first entry look like its own.
+    const std::vector<std::string> keys = {"k0", "k1", "k2", "k3", "k4", "k5"};
+    const std::vector<int> sizes = {4, 8, 2, 6, 4, 3};
+    clsListEmu borrowed;
+    borrowed.SetEntryWidth(2);
+    std::int32_t line = 1;
+    for (std::size_t g = 0; g < sizes.size(); ++g)
+        for (int i = 0; i < sizes[g]; ++i)
+            borrowed.AddEntryRef(keys[g].data(), static_cast<std::uint32_t>(keys[g].size()), line++);
+    FrequencyList f;
+    f.Calculate(borrowed, false, Codec::Utf8);
+    EXPECT_EQ(counts(f), (std::vector<std::int64_t>{8, 6, 4, 4, 3, 2}));
+}
