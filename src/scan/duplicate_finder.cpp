@@ -31,67 +31,6 @@ namespace {
 constexpr std::int32_t kNotKeyed = -1; // turned away by the include filter
 constexpr std::int32_t kEmptyKey = -2;
 
-// A fixed-size, zero-filled array for the scan's big tables. Large ones come
-// straight from the system with huge pages where offered: the key table is
-// probed at random, and with small pages nearly every probe also misses the
-// address cache.
-template <class T>
-class HugeArray {
-public:
-    explicit HugeArray(std::size_t n) : size_(n) {
-        const std::size_t bytes = std::max<std::size_t>(n, 1) * sizeof(T);
-#if defined(__linux__)
-        if (bytes >= (1u << 20)) {
-            void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-            if (p == MAP_FAILED) throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-            ::madvise(p, bytes, MADV_HUGEPAGE);
-#endif
-            data_ = static_cast<T*>(p);
-            mapped_ = true;
-            return;
-        }
-#endif
-        data_ = static_cast<T*>(std::calloc(std::max<std::size_t>(n, 1), sizeof(T)));
-        if (!data_) throw std::bad_alloc();
-    }
-    ~HugeArray() { release(); }
-    HugeArray(const HugeArray&) = delete;
-    HugeArray& operator=(const HugeArray&) = delete;
-
-    T& operator[](std::size_t i) noexcept { return data_[i]; }
-    const T& operator[](std::size_t i) const noexcept { return data_[i]; }
-    std::size_t size() const noexcept { return size_; }
-    // Gives the memory of the items from `from` on back to the system, as far
-    // as it fills whole pages; they read as zero afterwards.
-    void discardFrom(std::size_t from) noexcept {
-#if defined(__linux__)
-        constexpr std::size_t kPage = 4096;
-        if (!mapped_ || from >= size_) return;
-        const auto begin = (reinterpret_cast<std::uintptr_t>(data_ + from) + kPage - 1) & ~(kPage - 1);
-        const auto end = reinterpret_cast<std::uintptr_t>(data_ + size_) & ~(kPage - 1);
-        if (begin < end) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
-#else
-        (void)from;
-#endif
-    }
-    void release() noexcept {
-        if (!data_) return;
-#if defined(__linux__)
-        if (mapped_) ::munmap(data_, std::max<std::size_t>(size_, 1) * sizeof(T));
-        else std::free(data_);
-#else
-        std::free(data_);
-#endif
-        data_ = nullptr;
-    }
-
-private:
-    T* data_ = nullptr;
-    std::size_t size_;
-    bool mapped_ = false;
-};
-
 constexpr std::uint64_t kOnes = 0x0101010101010101ull;
 constexpr std::uint64_t kHigh = 0x8080808080808080ull;
 
@@ -566,6 +505,12 @@ private:
     std::string buf_;
 };
 
+// Slots of a key table for `keys` keys: a quarter more, so that it is never
+// more than four-fifths full.
+std::size_t keyTableSlots(std::int64_t keys) {
+    return static_cast<std::size_t>(std::max<std::int64_t>(32, keys + keys / 4));
+}
+
 // A lane's part of the key table reached the fill it may have: the lookup
 // starts again with room for every line.
 struct TableFull {};
@@ -597,6 +542,15 @@ std::int64_t estimateDistinctLines(const clsListEmu& lines, bool twoThreads) {
 
 } // namespace
 
+ScanArrays::ScanArrays(std::int64_t lines, bool keyTable) : lineGroup(static_cast<std::size_t>(lines)) {
+    if (keyTable) table.emplace(keyTableSlots(lines));
+}
+
+void ScanArrays::prefault(const std::atomic<bool>* stop) noexcept {
+    lineGroup.prefault(stop);
+    if (table) table->prefault(stop);
+}
+
 std::int32_t digitCount(std::int64_t n) {
     std::int32_t d = 1;
     for (; n >= 10; n /= 10) ++d;
@@ -622,7 +576,10 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     // line keeps its group's size instead, as first line + size - 1, which
     // tells it apart from the later lines (they name a line before
     // themselves).
-    HugeArray<std::int32_t> lineGroup(static_cast<std::size_t>(N));
+    ScanArrays* const ready = memory.arrays;
+    HugeArray<std::int32_t> lineGroup = ready && ready->lineGroup.size() == static_cast<std::size_t>(N)
+                                            ? std::move(ready->lineGroup)
+                                            : HugeArray<std::int32_t>(static_cast<std::size_t>(N));
     UpperBuffer candidateUpper;
     static const FastUpper upper;
 
@@ -654,8 +611,13 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     std::optional<HugeArray<std::uint32_t>> table;
     auto makeTable = [&] {
         table.reset(); // the old one goes first
-        totalSlots = static_cast<std::size_t>(std::max<std::int64_t>(32, keysRoom + keysRoom / 4));
-        table.emplace(totalSlots);
+        totalSlots = keyTableSlots(keysRoom);
+        if (ready && ready->table && ready->table->size() == totalSlots) {
+            table.emplace(std::move(*ready->table));
+            ready->table.reset();
+        } else {
+            table.emplace(totalSlots);
+        }
         laneSlots = totalSlots / static_cast<std::size_t>(lanes);
         laneCap = static_cast<std::int64_t>(laneSlots - laneSlots / 10);
     };

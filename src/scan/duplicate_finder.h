@@ -8,11 +8,14 @@
 // Only a scan stopped by the user leaves them in the order they were found.
 
 #include "scan/document.h"
+#include "scan/huge_array.h"
 #include "scan/line_filters.h"
 #include "scan/progress_step.h"
 #include "settings/settings_values.h"
 
+#include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +34,18 @@ struct DuplicateScan {
     bool bKeysOwned = false;
 };
 
+// The scan's arrays of one entry per line, made before the lines are loaded
+// so that their memory can be faulted in on another core meanwhile: fresh
+// memory costs a page fault per page, which the scan would otherwise take.
+struct ScanArrays {
+    // keyTable: the key table too, sized for one key per line.
+    ScanArrays(std::int64_t lines, bool keyTable);
+    void prefault(const std::atomic<bool>* stop) noexcept;
+
+    HugeArray<std::int32_t> lineGroup;
+    std::optional<HugeArray<std::uint32_t>> table;
+};
+
 // What the scan does to need less memory at its peak, at some cost in time.
 struct ScanMemoryPlan {
     // The key table is sized for this many distinct keys rather than one per
@@ -41,6 +56,8 @@ struct ScanMemoryPlan {
     // goes back to the system behind them: nothing of lstOriginal may be read
     // after a scan that ran to its end.
     bool copyKeys = false;
+    // Arrays made ahead; taken where they fit the line count.
+    ScanArrays* arrays = nullptr;
 };
 
 // Number of decimal digits of n (1 for 0).

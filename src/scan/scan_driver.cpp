@@ -2,9 +2,13 @@
 
 #include "scan/line_filters.h"
 
+#include <atomic>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <new>
+#include <optional>
+#include <thread>
 
 namespace twinsift {
 
@@ -275,7 +279,16 @@ bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
         }
         return serviceStep(value, percentText("Loading... ", value, T), true);
     });
-    reader.LoadLines([&](std::string_view) { return step_(++loaded); });
+    // The scan's arrays for a big text file are made now, and their memory
+    // is faulted in on the other core while the lines load. The key table
+    // only when it has a slot for every line, which reduced memory does not.
+    std::optional<ScanArrays> arrays;
+    std::function<void(const std::atomic<bool>*)> alongside;
+    if (T >= (1 << 20) && !doc_.bDocIsWord && !doc_.bDocIsExcel && std::thread::hardware_concurrency() > 1) {
+        arrays.emplace(T, settings_.preserveMemory != 1);
+        alongside = [&arrays](const std::atomic<bool>* stop) { arrays->prefault(stop); };
+    }
+    reader.LoadLines([&](std::string_view) { return step_(++loaded); }, alongside);
     // An error on the last rows, after the last progress step, must not pass
     // for the end of the document.
     if (stop_ == Stop::None && (doc_.bDocIsWord || doc_.bDocIsExcel)) officeReadFailed();
@@ -311,6 +324,7 @@ bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
     // line; without a view that keeps the lines, the entries copy their keys
     // as the scan makes them and the text goes behind them.
     ScanMemoryPlan memory;
+    memory.arrays = arrays ? &*arrays : nullptr;
     if (doc_.bReducedMemory) {
         memory.tableKeys = -1;
         memory.copyKeys = !display;

@@ -187,7 +187,8 @@ CountResult SourceReader::CountLines() {
     return r;
 }
 
-bool SourceReader::LoadLines(const std::function<bool(std::string_view)>& onLine) {
+bool SourceReader::LoadLines(const std::function<bool(std::string_view)>& onLine,
+                             const std::function<void(const std::atomic<bool>*)>& alongside) {
     clsListEmu& list = doc_.lstOriginal;
     const bool convert = settings_.bConvertNBSPToSpace;
     const Codec codec = doc_.codec;
@@ -206,13 +207,15 @@ bool SourceReader::LoadLines(const std::function<bool(std::string_view)>& onLine
     std::int64_t total = 0;
     for (std::size_t f = 0; f < files_.size(); ++f) total += doc_.lSourceLineCount[f];
     list.Reserve(static_cast<std::size_t>(total));
-    // As when reading: the other core faults in the item pages ahead of the loop.
+    // As when reading: the other core faults in the item pages ahead of the
+    // loop, and then does what the caller gave it.
     std::atomic<bool> stopPrefault{false};
     std::thread prefaulter;
-    if (const auto [items, bytes] = list.ItemStorage(); bytes >= (64u << 20)) {
+    if (const auto [items, bytes] = list.ItemStorage(); bytes >= (64u << 20) || alongside) {
         try {
-            prefaulter = std::thread([items = items, bytes = bytes, &stopPrefault] {
-                prefaultPages(items, bytes, &stopPrefault);
+            prefaulter = std::thread([items = items, bytes = bytes, &stopPrefault, &alongside] {
+                if (bytes >= (64u << 20)) prefaultPages(items, bytes, &stopPrefault);
+                if (alongside) alongside(&stopPrefault);
             });
         } catch (const std::system_error&) {
         }

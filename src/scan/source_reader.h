@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -55,7 +56,10 @@ public:
 
     // The load pass: appends every line to lstOriginal and then calls
     // onLine(text); a false answer stops the pass (and LoadLines returns false).
-    bool LoadLines(const std::function<bool(std::string_view)>& onLine);
+    // `alongside` runs on another core meanwhile, where there is one, and is
+    // asked to stop (through its flag) when the pass ends.
+    bool LoadLines(const std::function<bool(std::string_view)>& onLine,
+                   const std::function<void(const std::atomic<bool>*)>& alongside = {});
 
     // Removes a leading byte-order mark from each file's first line and records
     // it; onChanged(index, newText) is told of every line it shortens.

@@ -323,13 +323,21 @@ TEST(FindDuplicates, AKeyTableTooSmallOrSizedByEstimateGivesTheSameEntries) {
         ProgressStep none(1000, {});
         const Scan plain = scanWith(lines, s, {}, none);
         ASSERT_GT(plain.result.lUniqueDups, 1000);
-        for (const ScanMemoryPlan plan : {ScanMemoryPlan{20000, false}, ScanMemoryPlan{-1, false}, ScanMemoryPlan{-1, true}}) {
+        // Arrays made ahead are taken when they fit, and left alone when not.
+        ScanArrays fitting(static_cast<std::int64_t>(lines.size()), true), other(1000, true);
+        fitting.prefault(nullptr);
+        for (const ScanMemoryPlan plan : {ScanMemoryPlan{20000, false}, ScanMemoryPlan{-1, false}, ScanMemoryPlan{-1, true},
+                                          ScanMemoryPlan{0, false, &fitting}, ScanMemoryPlan{0, false, &other}}) {
             ProgressStep step(1000, {});
             const Scan r = scanWith(lines, s, plan, step);
             EXPECT_EQ(r.entries(), plain.entries()) << "exact " << exact << ", keys " << plan.tableKeys;
             EXPECT_EQ(r.result.groupSizes, plain.result.groupSizes);
             EXPECT_EQ(r.result.bKeysOwned, plan.copyKeys);
         }
+        EXPECT_EQ(fitting.lineGroup.size(), 0u) << "taken";
+        EXPECT_FALSE(fitting.table.has_value());
+        EXPECT_EQ(other.lineGroup.size(), 1000u) << "left alone";
+        EXPECT_TRUE(other.table.has_value());
 
         std::int64_t calls = 0;
         ProgressStep stopAt(1, [&calls](std::int64_t i) {
