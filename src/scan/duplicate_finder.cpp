@@ -576,10 +576,15 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     // line keeps its group's size instead, as first line + size - 1, which
     // tells it apart from the later lines (they name a line before
     // themselves).
-    ScanArrays* const ready = memory.arrays;
-    HugeArray<std::int32_t> lineGroup = ready && ready->lineGroup.size() == static_cast<std::size_t>(N)
-                                            ? std::move(ready->lineGroup)
-                                            : HugeArray<std::int32_t>(static_cast<std::size_t>(N));
+    // Arrays made ahead for another line count are given back at once.
+    ScanArrays* ready = memory.arrays;
+    if (ready && ready->lineGroup.size() != static_cast<std::size_t>(N)) {
+        HugeArray<std::int32_t> gone(std::move(ready->lineGroup));
+        ready->table.reset();
+        ready = nullptr;
+    }
+    HugeArray<std::int32_t> lineGroup =
+        ready ? std::move(ready->lineGroup) : HugeArray<std::int32_t>(static_cast<std::size_t>(N));
     UpperBuffer candidateUpper;
     static const FastUpper upper;
 
@@ -614,10 +619,11 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         totalSlots = keyTableSlots(keysRoom);
         if (ready && ready->table && ready->table->size() == totalSlots) {
             table.emplace(std::move(*ready->table));
-            ready->table.reset();
         } else {
+            if (ready) ready->table.reset(); // of another size: it goes first
             table.emplace(totalSlots);
         }
+        if (ready) ready->table.reset();
         laneSlots = totalSlots / static_cast<std::size_t>(lanes);
         laneCap = static_cast<std::int64_t>(laneSlots - laneSlots / 10);
     };

@@ -56,7 +56,7 @@ struct ScanMemoryPlan {
     // goes back to the system behind them: nothing of lstOriginal may be read
     // after a scan that ran to its end.
     bool copyKeys = false;
-    // Arrays made ahead; taken where they fit the line count.
+    // Arrays made ahead: taken where they fit the line count, else given back.
     ScanArrays* arrays = nullptr;
 };
 
