@@ -12,9 +12,7 @@ void FrequencyList::Calculate(const clsListEmu& lstDuplicates, bool bCaseSensiti
     // scan left as a line reference lives in a buffer that later reads reuse.
     std::string previousKey, key, previousContent;
     for (std::int32_t i = 0; i < lstDuplicates.ListCount(); ++i) {
-        const std::string_view content = lstDuplicates.EntryLineNumber(i) != 0
-                                             ? lstDuplicates.EntryKey(i)
-                                             : ReadDupEntry(lstDuplicates.ListView(i)).key;
+        const std::string_view content = DupEntryKey(lstDuplicates, i);
         // Entries of one group are mostly the same bytes; only a difference
         // needs the upper-cased comparison.
         if (i > 0 && content == previousContent) {

@@ -12,14 +12,6 @@ namespace twinsift {
 
 namespace {
 
-std::string_view entryKey(std::string_view entry) { return ReadDupEntry(entry).key; }
-
-// Entry i's key; an entry the scan left as a line reference gives it without
-// its text being put together.
-std::string_view entryKey(const clsListEmu& list, std::int32_t i) {
-    if (list.EntryLineNumber(i) != 0) return list.EntryKey(i);
-    return entryKey(list.ListView(i));
-}
 
 // Compares each key with the one before it; under a case-insensitive scan the
 // previous key is upper-cased once and kept, not once per comparison.
@@ -174,7 +166,7 @@ void SelectionCommands::runListCommand(Rule rule, std::int32_t keepN) {
     // An entry's key may lie anywhere in the loaded lines: ask for it ahead.
     auto keyOf = [&](std::int32_t i, std::int32_t ahead) {
         if (ahead >= 0 && ahead < n) list.PrefetchText(ahead);
-        return entryKey(list, i);
+        return DupEntryKey(list, i);
     };
     switch (rule) {
     case Rule::All:
@@ -211,7 +203,7 @@ void SelectionCommands::runListCommand(Rule rule, std::int32_t keepN) {
         }
         break;
     case Rule::AllButLast:
-        keys.reset(entryKey(list, 0));
+        keys.reset(DupEntryKey(list, 0));
         for (std::int32_t i = 0; i < n; ++i) {
             set(i);
             if (keys.differsAndAdvance(keyOf(i, i + 16))) {
@@ -270,18 +262,18 @@ void SelectionCommands::SelectGroupOf(std::int32_t index, bool value) {
     port_.setPanelText("selected", "Selecting...");
 
     KeyWalker keys(doc_.bScanCaseSensitive, doc_.codec);
-    const std::string reference(entryKey(list, index));
+    const std::string reference(DupEntryKey(list, index));
     bSelecting_ = true;
     std::int32_t last = index;
     for (std::int32_t i = index; i < n; ++i) {
-        if (!keys.equal(entryKey(list, i), reference)) break;
+        if (!keys.equal(DupEntryKey(list, i), reference)) break;
         writeFlag(i, value);
         last = i;
     }
     bSelecting_ = false;
     std::int32_t first = index;
     for (std::int32_t i = index - 1; i >= 0; --i) {
-        if (!keys.equal(entryKey(list, i), reference)) break;
+        if (!keys.equal(DupEntryKey(list, i), reference)) break;
         writeFlag(i, value);
         first = i;
     }

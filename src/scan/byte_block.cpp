@@ -34,16 +34,25 @@ void prefaultPages(char* data, std::size_t size, const std::atomic<bool>* stop) 
 #endif
 }
 
+void* mapFreshMemory(std::size_t bytes) {
+#if defined(__linux__)
+    void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    ::madvise(p, bytes, MADV_HUGEPAGE);
+#endif
+    return p;
+#else
+    (void)bytes;
+    throw std::bad_alloc();
+#endif
+}
+
 ByteBlock::ByteBlock(std::size_t size) : size_(size) {
     if (size == 0) return;
 #if defined(__linux__)
     if (size >= kMapThreshold) {
-        void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (p == MAP_FAILED) throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-        ::madvise(p, size, MADV_HUGEPAGE);
-#endif
-        data_ = static_cast<char*>(p);
+        data_ = static_cast<char*>(mapFreshMemory(size));
         mapped_ = true;
         return;
     }

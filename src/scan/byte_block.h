@@ -13,6 +13,11 @@ namespace twinsift {
 // Does nothing where the system cannot do this; stops early when *stop turns true.
 void prefaultPages(char* data, std::size_t size, const std::atomic<bool>* stop = nullptr) noexcept;
 
+// Fresh, zero-filled memory straight from the system, with huge pages asked
+// for where offered; give it back with munmap. Throws std::bad_alloc. Only
+// where the system maps memory (Linux).
+void* mapFreshMemory(std::size_t bytes);
+
 class ByteBlock {
 public:
     ByteBlock() noexcept = default;

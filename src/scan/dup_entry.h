@@ -3,6 +3,8 @@
 //     "[" + zero-padded line number + "]" + three blanks + comparison key
 // Every reader of entries goes through here.
 
+#include "scan/cls_list_emu.h"
+
 #include <charconv>
 #include <cstdint>
 #include <string_view>
@@ -27,6 +29,14 @@ inline DupEntry ReadDupEntry(std::string_view entry) noexcept {
     for (int i = 0; i < 3 && !rest.empty() && rest.front() == ' '; ++i) rest.remove_prefix(1);
     e.key = rest;
     return e;
+}
+
+// The key of entry i of `list`: straight from an entry the scan left as a
+// line reference, else read from its text (then valid only until three more
+// entry texts of the list are read).
+inline std::string_view DupEntryKey(const clsListEmu& list, std::int32_t i) {
+    if (list.EntryLineNumber(i) != 0) return list.EntryKey(i);
+    return ReadDupEntry(list.ListView(i)).key;
 }
 
 } // namespace twinsift

@@ -27,12 +27,7 @@ public:
         const std::size_t bytes = std::max<std::size_t>(n, 1) * sizeof(T);
 #if defined(__linux__)
         if (bytes >= (1u << 20)) {
-            void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-            if (p == MAP_FAILED) throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-            ::madvise(p, bytes, MADV_HUGEPAGE);
-#endif
-            data_ = static_cast<T*>(p);
+            data_ = static_cast<T*>(mapFreshMemory(bytes));
             mapped_ = true;
             return;
         }

@@ -5,6 +5,8 @@
 // grow by remapping instead of copying, so appending millions of items costs
 // little more than touching their memory once.
 
+#include "scan/byte_block.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdlib>
@@ -85,14 +87,14 @@ private:
             void* p;
             if (mapped_) {
                 p = ::mremap(data_, cap_ * sizeof(T), bytes, MREMAP_MAYMOVE);
-            } else {
-                p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-                if (p != MAP_FAILED && data_) std::memcpy(p, data_, size_ * sizeof(T));
-            }
-            if (p == MAP_FAILED) throw std::bad_alloc();
+                if (p == MAP_FAILED) throw std::bad_alloc();
 #ifdef MADV_HUGEPAGE
-            ::madvise(p, bytes, MADV_HUGEPAGE);
+                ::madvise(p, bytes, MADV_HUGEPAGE);
 #endif
+            } else {
+                p = mapFreshMemory(bytes);
+                if (data_) std::memcpy(p, data_, size_ * sizeof(T));
+            }
             if (!mapped_) {
                 std::free(data_);
                 dirty_ = size_; // the rest of a new mapping is zero
