@@ -84,18 +84,25 @@ inline std::uint64_t finish(std::uint64_t h) {
 
 // Long keys are hashed in four independent lanes of eight bytes, so that the
 // multiplications overlap instead of waiting on each other; `fold` maps each
-// word first. Returns the state to go on with for the last 0 to 31 bytes.
-template <class Fold>
-inline std::uint64_t hashLanes(std::uint64_t h, const char*& p, std::size_t& n, Fold fold) {
-    if (n < 32) return h;
+// word first. Leaves in h the state to go on with for the last 0 to 31 bytes.
+// With kAsciiOnly it gives up (false) at the first 32 bytes that hold a byte
+// above ASCII.
+template <bool kAsciiOnly, class Fold>
+inline bool hashLanes(std::uint64_t& h, const char*& p, std::size_t& n, Fold fold) {
+    if (n < 32) return true;
     std::uint64_t a = h, b = h ^ 0x9E3779B97F4A7C15ull, c = h ^ 0xD6E8FEB86659FD93ull, d = h ^ 0xA0761D6478BD642Full;
     for (; n >= 32; p += 32, n -= 32) {
-        a = mix(a, fold(load8(p)));
-        b = mix(b, fold(load8(p + 8)));
-        c = mix(c, fold(load8(p + 16)));
-        d = mix(d, fold(load8(p + 24)));
+        const std::uint64_t w0 = load8(p), w1 = load8(p + 8), w2 = load8(p + 16), w3 = load8(p + 24);
+        if constexpr (kAsciiOnly) {
+            if (((w0 | w1 | w2 | w3) & kHigh) != 0) return false;
+        }
+        a = mix(a, fold(w0));
+        b = mix(b, fold(w1));
+        c = mix(c, fold(w2));
+        d = mix(d, fold(w3));
     }
-    return mix(mix(mix(a, b), c), d);
+    h = mix(mix(mix(a, b), c), d);
+    return true;
 }
 
 // Hash of the exact bytes.
@@ -103,22 +110,21 @@ std::uint64_t hashExact(std::string_view s) {
     std::uint64_t h = s.size() * 0xC2B2AE3D27D4EB4Full;
     const char* p = s.data();
     std::size_t n = s.size();
-    h = hashLanes(h, p, n, [](std::uint64_t w) { return w; });
+    hashLanes<false>(h, p, n, [](std::uint64_t w) { return w; });
     for (; n >= 8; p += 8, n -= 8) h = mix(h, load8(p));
     if (n) h = mix(h, loadTail(p, n));
     return finish(h);
 }
 
-// Hash with ASCII letters folded; `highBits` tells whether any byte is >= 0x80.
-std::uint64_t hashFolded(std::string_view s, bool& highBits) {
+// The hash of a key of ASCII bytes with its letters folded, which is
+// hashExact() of its upper case. False, early, for a key with any byte above
+// ASCII: its upper case is the codec's to say.
+bool hashAscii(std::string_view s, std::uint64_t& hash) {
     std::uint64_t h = s.size() * 0xC2B2AE3D27D4EB4Full;
-    std::uint64_t acc = 0;
     const char* p = s.data();
     std::size_t n = s.size();
-    h = hashLanes(h, p, n, [&acc](std::uint64_t w) {
-        acc |= w;
-        return foldAscii(w);
-    });
+    if (!hashLanes<true>(h, p, n, foldAscii)) return false;
+    std::uint64_t acc = 0;
     for (; n >= 8; p += 8, n -= 8) {
         const std::uint64_t w = load8(p);
         acc |= w;
@@ -129,8 +135,9 @@ std::uint64_t hashFolded(std::string_view s, bool& highBits) {
         acc |= w;
         h = mix(h, foldAscii(w));
     }
-    highBits = (acc & kHigh) != 0;
-    return finish(h);
+    if ((acc & kHigh) != 0) return false;
+    hash = finish(h);
+    return true;
 }
 
 bool equalFolded(const char* a, const char* b, std::size_t n) {
@@ -146,13 +153,18 @@ public:
     char* room(std::size_t n) {
         if (n > cap_) {
             cap_ = std::max(n, cap_ * 2);
-            data_ = std::make_unique<char[]>(cap_);
+            data_ = std::make_unique_for_overwrite<char[]>(cap_);
         }
         return data_.get();
     }
 private:
     std::unique_ptr<char[]> data_;
     std::size_t cap_ = 0;
+};
+
+// A lookup's rooms for the upper case of the two keys it compares.
+struct UpperRooms {
+    UpperBuffer candidate, key;
 };
 
 // The codec's upper case of a key, as toUpper() gives it, without a call per
@@ -188,9 +200,62 @@ public:
             for (std::size_t i = 0; i < s.size(); ++i) out[i] = cp1252_[static_cast<unsigned char>(s[i])];
             return s.size();
         }
-        char* o = out;
-        const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+        // Eight bytes at a time, written folded at once; then each character
+        // above ASCII that begins among them is put in upper case in place.
+        // That keeps every byte where it was, as long as no character changes
+        // its length; the few that do (dotless i, long s, some rare letters),
+        // four-byte characters and whatever the table lacks go the general way
+        // from there on. Bytes of broken sequences stay as they are either way.
+        const auto* const begin = reinterpret_cast<const unsigned char*>(s.data());
+        const auto* p = begin;
         const auto* const end = p + s.size();
+        char* o = out;
+        while (end - p >= 8) {
+            const std::uint64_t w = load8(reinterpret_cast<const char*>(p));
+            const std::uint64_t up = foldAscii(w);
+            std::memcpy(o, &up, 8);
+            std::uint64_t leads = w & (w << 1) & kHigh; // bytes 0xC0 and above
+            std::size_t step = 8;
+            while (leads != 0) {
+                const auto k = static_cast<std::size_t>(std::countr_zero(leads) >> 3);
+                leads &= leads - 1;
+                const unsigned char* const q = p + k;
+                const unsigned char c = *q;
+                std::size_t n = 0;
+                char32_t cp = 0;
+                if (c < 0xC2) {
+                    continue; // never a first byte: stays
+                } else if (c < 0xE0) {
+                    if (end - q < 2 || (q[1] & 0xC0) != 0x80) continue;
+                    cp = (static_cast<char32_t>(c & 0x1F) << 6) | (q[1] & 0x3F);
+                    n = 2;
+                } else if (c < 0xF0) {
+                    if (end - q < 3 || (q[1] & 0xC0) != 0x80 || (q[2] & 0xC0) != 0x80) continue;
+                    cp = (static_cast<char32_t>(c & 0x0F) << 12) | (static_cast<char32_t>(q[1] & 0x3F) << 6) | (q[2] & 0x3F);
+                    if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) continue;
+                    n = 3;
+                } else if (c > 0xF4) {
+                    continue;
+                }
+                const std::uint32_t packed = n ? table_[cp] : 0;
+                if ((packed >> 24) != n || n == 0)
+                    return static_cast<std::size_t>(writeFrom(s, static_cast<std::size_t>(q - begin), o + k) - out);
+                std::memcpy(o + k, &packed, 2);
+                if (n == 3) o[k + 2] = static_cast<char>(packed >> 16);
+                step = std::max(step, k + n);
+            }
+            p += step;
+            o += step;
+        }
+        return static_cast<std::size_t>(writeFrom(s, static_cast<std::size_t>(p - begin), o) - out);
+    }
+
+private:
+    // The upper case of s from byte `at` on, a character at a time, written
+    // at o; returns where it ends.
+    char* writeFrom(std::string_view s, std::size_t at, char* o) const {
+        const auto* p = reinterpret_cast<const unsigned char*>(s.data()) + at;
+        const auto* const end = reinterpret_cast<const unsigned char*>(s.data()) + s.size();
         while (p < end) {
             if (end - p >= 8) {
                 // Eight bytes folded and written at once; where a byte above
@@ -230,8 +295,8 @@ public:
                 continue;
             }
             // Four-byte characters and stray bytes, as toUpper() takes them.
-            const std::size_t at = static_cast<std::size_t>(p - reinterpret_cast<const unsigned char*>(s.data()));
-            const std::size_t len = decodeUtf8(s, at, cp);
+            const std::size_t pos = static_cast<std::size_t>(p - reinterpret_cast<const unsigned char*>(s.data()));
+            const std::size_t len = decodeUtf8(s, pos, cp);
             if (len == 1) {
                 *o++ = static_cast<char>(c); // a stray byte stays as it is
             } else {
@@ -248,19 +313,17 @@ public:
             }
             p += len;
         }
-        return static_cast<std::size_t>(o - out);
+        return o;
     }
 
-private:
     std::unique_ptr<std::uint32_t[]> table_;
     char cp1252_[256];
 };
 
 // One line's key as the lookup needs it.
 struct PreparedKey {
-    std::string_view key;  // the key, a piece of the line
-    std::string_view form; // the key, or its upper-case form (in the chunk's arena)
-    std::uint64_t hash;
+    std::string_view key; // the key, a piece of the line
+    std::uint64_t hash;   // in the default comparison, of its upper case
     std::int32_t state; // kNotKeyed, kEmptyKey or 0 for a key
 };
 
@@ -337,7 +400,7 @@ private:
     static constexpr int kSlots = 4;
     struct Slot {
         std::unique_ptr<PreparedKey[]> keys;
-        UpperBuffer arena;
+        UpperBuffer upper; // one key's upper case at a time, to hash
     };
 
     bool alone() const { return readers_ == 1 && !maker_.joinable(); }
@@ -403,14 +466,6 @@ private:
         Slot& slot = slots_[chunk % kSlots];
         const std::int64_t first = chunk * kChunk;
         const auto count = static_cast<std::int32_t>(std::min(kChunk, n_ - first));
-        char* arena = nullptr;
-        if (!exact_) {
-            // Room for every upper-case form of the chunk (see FastUpper).
-            std::size_t room = 0;
-            for (std::int32_t b = 0; b < count; ++b)
-                room += lines_.ListView(static_cast<std::int32_t>(first + b)).size() * 3 / 2 + 16;
-            arena = slot.arena.room(room);
-        }
         for (std::int32_t b = 0; b < count; ++b) {
             PreparedKey& p = slot.keys[b];
             const std::string_view line = lines_.ListView(static_cast<std::int32_t>(first + b));
@@ -425,21 +480,16 @@ private:
             }
             p.state = 0;
             p.key = key;
-            p.form = key;
             if (exact_) {
                 p.hash = hashExact(key);
                 continue;
             }
-            bool high = false;
-            p.hash = hashFolded(key, high);
-            if (high || codec_ == Codec::Windows1252) {
-                // Beyond ASCII: compare the codec's upper-case forms. Their
-                // ASCII letters are capitals already, so the exact hash of
-                // the form is the folded one.
-                const std::size_t n = upper_.write(key, arena, codec_);
-                p.form = std::string_view(arena, n);
-                p.hash = hashExact(p.form);
-                arena += n;
+            if (codec_ == Codec::Windows1252 || !hashAscii(key, p.hash)) {
+                // Beyond ASCII the codec's upper case counts. Its ASCII
+                // letters are capitals already, so its exact hash is the
+                // folded one. It is hashed while it is still in the cache,
+                // and made again in the rare case that a comparison needs it.
+                p.hash = hashExact(upper_(key, slot.upper, codec_));
             }
         }
     }
@@ -585,7 +635,6 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     }
     HugeArray<std::int32_t> lineGroup =
         ready ? std::move(ready->lineGroup) : HugeArray<std::int32_t>(static_cast<std::size_t>(N));
-    UpperBuffer candidateUpper;
     static const FastUpper upper;
 
     // Open addressing over four-byte slots: first line + 1 in the low bits, as
@@ -657,7 +706,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
 
     // Looks up the keys of one lane; returns the line the progress step
     // stopped at, or -1.
-    auto runLane = [&](int lane, KeyPreparer& keys, UpperBuffer& candidateUpper) -> std::int64_t {
+    auto runLane = [&](int lane, KeyPreparer& keys, UpperRooms& rooms) -> std::int64_t {
         LaneCounts& counted = counts[lane];
         const bool mainLane = lane == 0;
         std::uint32_t* const t = &(*table)[laneSlots * static_cast<std::size_t>(lane)];
@@ -724,11 +773,15 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                         } else if (exact) {
                             same = false;
                         } else {
-                            std::string_view candForm = candKey;
-                            if (codec == Codec::Windows1252 || anyHighByte(candForm))
-                                candForm = upper(candForm, candidateUpper, codec);
-                            same = candForm.size() == p.form.size() &&
-                                   equalFolded(candForm.data(), p.form.data(), p.form.size());
+                            // Their upper-case forms, where ASCII folding
+                            // is not all it takes.
+                            auto form = [&](std::string_view k, UpperBuffer& room) {
+                                return codec == Codec::Windows1252 || anyHighByte(k) ? upper(k, room, codec) : k;
+                            };
+                            const std::string_view candForm = form(candKey, rooms.candidate);
+                            const std::string_view keyForm = form(p.key, rooms.key);
+                            same = candForm.size() == keyForm.size() &&
+                                   equalFolded(candForm.data(), keyForm.data(), keyForm.size());
                         }
                         if (same) {
                             g = firstLineOf(slot);
@@ -776,8 +829,8 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
             try {
                 other = std::thread([&] {
                     try {
-                        UpperBuffer ownUpper;
-                        runLane(1, *shared, ownUpper);
+                        UpperRooms ownRooms;
+                        runLane(1, *shared, ownRooms);
                     } catch (...) {
                         otherFailed = std::current_exception();
                         shared->abort(otherFailed); // the main lane may be waiting for this one
@@ -805,8 +858,8 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                 t.join();
             }
         } join{other, limit, *shared};
-        UpperBuffer candidateUpper;
-        const std::int64_t stoppedAt = runLane(0, *shared, candidateUpper);
+        UpperRooms rooms;
+        const std::int64_t stoppedAt = runLane(0, *shared, rooms);
         if (stoppedAt >= 0) {
             scan.bStopped = true;
             last = stoppedAt;

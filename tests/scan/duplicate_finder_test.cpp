@@ -107,6 +107,30 @@ TEST(FindDuplicates, FoldsEveryCharacterAsTheCodecUpperCaseDoes) {
     EXPECT_EQ(r.doc.lstDuplicates.ListCount(), static_cast<std::int32_t>(lines.size()));
 }
 
+TEST(FindDuplicates, FoldsMixedTextWhereverItsCharactersFall) {
+    // Random mixes of ASCII, two-, three- and four-byte characters, characters
+    // whose upper case is longer or shorter (dotless i, long s, U+0250,
+    // U+2C65) and broken sequences, at every offset and across every
+    // eight-byte step: each line beside its codec upper case must make one
+    // group of two.
+    const std::vector<std::string> pieces = {
+        "a", "Z", "q", " ", "7", "\xC3\xA9", "\xC3\x89", "\xC3\x9F", "\xE4\xB8\xAD", "\xD0\xB4", "\xD0\x94",
+        "\xC4\xB1", "\xC5\xBF", "\xC9\x90", "\xE2\xB1\xA5", "\xF0\x90\x90\xA8", "\xC3", "\xE4\xB8", "\xED\xA0\x80",
+        "\xC0\xAF", "\xF5", "\x80", "word ", "\xCF\x89\xCF\x89"};
+    std::mt19937 rng(7);
+    std::vector<std::string> lines;
+    for (int k = 0; k < 4000; ++k) {
+        std::string text = "#" + std::to_string(k) + " ";
+        const int n = 1 + static_cast<int>(rng() % 60);
+        for (int i = 0; i < n; ++i) text += pieces[rng() % pieces.size()];
+        lines.push_back(text);
+        lines.push_back(toUpper(text, Codec::Utf8));
+    }
+    const auto r = scan(lines);
+    EXPECT_EQ(r.result.lUniqueDups, 4000);
+    EXPECT_EQ(r.doc.lstDuplicates.ListCount(), 8000);
+}
+
 TEST(FindDuplicates, KeysComeFromTheFilters) {
     SettingsValues s = SettingsValues::Defaults();
     s.Load_ChkStartAfterStr = 1;
