@@ -20,7 +20,45 @@ std::size_t countByteScalar(const char* p, std::size_t n, char byte) noexcept {
     return count;
 }
 
+// From offset `from` on.
+std::size_t findByteOffsetsScalar(const char* p, std::size_t from, std::size_t n, char byte, std::uint16_t* out) noexcept {
+    std::size_t k = 0;
+    for (std::size_t i = from; i < n; ++i) {
+        out[k] = static_cast<std::uint16_t>(i);
+        k += p[i] == byte;
+    }
+    return k;
+}
+
 #if TWINSIFT_COUNT_AVX2
+// Sixty-four bytes at a time: the matches of a block become a bit mask, and
+// the first four of its offsets are written whether there are four or not,
+// so that the usual one or two take no branch of their own.
+__attribute__((target("avx2,bmi,popcnt"))) std::size_t findByteOffsetsAvx2(const char* p, std::size_t n, char byte,
+                                                                          std::uint16_t* out) noexcept {
+    const __m256i want = _mm256_set1_epi8(byte);
+    std::size_t k = 0, i = 0;
+    for (; i + 64 <= n; i += 64) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i + 32));
+        std::uint64_t m = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, want))) |
+                          (static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, want)))) << 32);
+        if (m == 0) continue;
+        const auto count = static_cast<std::size_t>(_mm_popcnt_u64(m));
+        std::uint16_t* o = out + k;
+        for (int j = 0; j < 4; ++j) {
+            o[j] = static_cast<std::uint16_t>(i + static_cast<std::size_t>(__builtin_ctzll(m | (std::uint64_t{1} << 63))));
+            m &= m - 1;
+        }
+        for (std::size_t j = 4; j < count; ++j) {
+            o[j] = static_cast<std::uint16_t>(i + static_cast<std::size_t>(__builtin_ctzll(m)));
+            m &= m - 1;
+        }
+        k += count;
+    }
+    return k + findByteOffsetsScalar(p, i, n, byte, out + k);
+}
+
 __attribute__((target("avx2,popcnt"))) std::size_t countByteAvx2(const char* p, std::size_t n, char byte) noexcept {
     const __m256i want = _mm256_set1_epi8(byte);
     std::size_t count = 0, i = 0;
@@ -48,6 +86,13 @@ bool cpuHasAvx2() noexcept {
 #else
     return false;
 #endif
+}
+
+std::size_t findByteOffsets(const char* data, std::size_t size, char byte, std::uint16_t* out) noexcept {
+#if TWINSIFT_COUNT_AVX2
+    if (size >= 64 && cpuHasAvx2()) return findByteOffsetsAvx2(data, size, byte, out);
+#endif
+    return findByteOffsetsScalar(data, 0, size, byte, out);
 }
 
 std::size_t countByte(const char* data, std::size_t size, char byte) noexcept {

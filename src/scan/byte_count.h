@@ -3,11 +3,20 @@
 // read), 32 bytes at a time where the processor allows.
 
 #include <cstddef>
+#include <cstdint>
 
 namespace twinsift {
 
 // How many bytes of [data, data + size) equal `byte`.
 std::size_t countByte(const char* data, std::size_t size, char byte) noexcept;
+
+// Writes the offsets of the bytes of [data, data + size) that equal `byte`,
+// in order, to `out` and returns how many there are. size is at most
+// kOffsetWindow, and out has room for kOffsetWindow + kOffsetSlack values:
+// the vector path writes a few past the last one.
+constexpr std::size_t kOffsetWindow = 1u << 13;
+constexpr std::size_t kOffsetSlack = 8;
+std::size_t findByteOffsets(const char* data, std::size_t size, char byte, std::uint16_t* out) noexcept;
 
 // True when the processor runs 256-bit integer vector instructions (AVX2).
 bool cpuHasAvx2() noexcept;

@@ -6,11 +6,12 @@
 // rewrite or truncate it while the document is open.
 
 #include "scan/byte_block.h"
+#include "scan/byte_count.h"
 #include "scan/document.h"
 #include "settings/settings_values.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <atomic>
 #include <functional>
 #include <string>
@@ -78,35 +79,36 @@ private:
 
 // ---------------------------------------------------------------------------
 
+// Both find their line ends a window at a time (see findByteOffsets).
 template <class Emit>
 void forEachTextLine(const char* data, std::size_t size, Emit&& emit) {
-    std::size_t pos = 0;
-    while (pos < size) {
-        const void* cr = std::memchr(data + pos, '\r', size - pos);
-        if (!cr) {
-            emit(data + pos, size - pos);
-            return;
+    std::uint16_t ends[kOffsetWindow + kOffsetSlack];
+    std::size_t pos = 0; // where the next line starts
+    for (std::size_t w = 0; w < size; w += kOffsetWindow) {
+        const std::size_t found = findByteOffsets(data + w, std::min(kOffsetWindow, size - w), '\r', ends);
+        for (std::size_t h = 0; h < found; ++h) {
+            const std::size_t cr = w + ends[h];
+            emit(data + pos, cr - pos);
+            pos = cr + 1;
+            if (pos < size && data[pos] == '\n') ++pos;
         }
-        const std::size_t end = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
-        emit(data + pos, end - pos);
-        pos = end + 1;
-        if (pos < size && data[pos] == '\n') ++pos;
     }
+    if (pos < size) emit(data + pos, size - pos);
 }
 
 template <class Emit>
 void forEachLfPiece(const char* data, std::size_t size, Emit&& emit) {
+    std::uint16_t ends[kOffsetWindow + kOffsetSlack];
     std::size_t pos = 0;
-    while (pos < size) {
-        const void* lf = std::memchr(data + pos, '\n', size - pos);
-        if (!lf) {
-            emit(data + pos, size - pos);
-            return;
+    for (std::size_t w = 0; w < size; w += kOffsetWindow) {
+        const std::size_t found = findByteOffsets(data + w, std::min(kOffsetWindow, size - w), '\n', ends);
+        for (std::size_t h = 0; h < found; ++h) {
+            const std::size_t lf = w + ends[h];
+            emit(data + pos, lf - pos);
+            pos = lf + 1;
         }
-        const std::size_t end = static_cast<std::size_t>(static_cast<const char*>(lf) - data);
-        emit(data + pos, end - pos);
-        pos = end + 1;
     }
+    if (pos < size) emit(data + pos, size - pos);
 }
 
 } // namespace twinsift

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -87,6 +89,60 @@ TEST(SourceReader, SplitsASingleLineFileAtLf) {
     r = load({d.write("crlfend.txt", "a\nb\r\n")});
     EXPECT_EQ(r.lines(), (Lines{"a", "b"}));
     EXPECT_TRUE(r.doc.bSourceUnix[0]);
+}
+
+TEST(SourceReader, SplitsLinesAlikeOnEitherSideOfEveryWindowEdge) {
+    // The line splitters find their line ends a window of bytes at a time;
+    // what they give must not depend on where the windows fall. Each is
+    // checked against the plain rule, on random texts a few windows long,
+    // runs of separators included (more than four in a 64-byte block).
+    auto textLines = [](const std::string& t) {
+        std::vector<std::string> v;
+        std::size_t pos = 0;
+        while (pos < t.size()) {
+            const std::size_t cr = t.find('\r', pos);
+            if (cr == std::string::npos) {
+                v.push_back(t.substr(pos));
+                break;
+            }
+            v.push_back(t.substr(pos, cr - pos));
+            pos = cr + 1 < t.size() && t[cr + 1] == '\n' ? cr + 2 : cr + 1;
+        }
+        return v;
+    };
+    auto lfPieces = [](const std::string& t) {
+        std::vector<std::string> v;
+        std::size_t pos = 0;
+        while (pos < t.size()) {
+            const std::size_t lf = t.find('\n', pos);
+            if (lf == std::string::npos) {
+                v.push_back(t.substr(pos));
+                break;
+            }
+            v.push_back(t.substr(pos, lf - pos));
+            pos = lf + 1;
+        }
+        return v;
+    };
+    const std::string pieces[] = {"a", "xyz", "\r", "\n", "\r\n", "\n\r", std::string(70, '\r'), std::string(3000, 'q')};
+    std::uint32_t seed = 4321;
+    auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    for (int round = 0; round < 60; ++round) {
+        std::string text;
+        const std::size_t want = round < 6 ? kOffsetWindow - 3 + static_cast<std::size_t>(round) : next() % (3 * kOffsetWindow);
+        while (text.size() < want) text += pieces[next() % std::size(pieces)];
+        if (round < 6) text.resize(want);
+        std::vector<std::string> got;
+        auto collect = [&](const char* p, std::size_t n) { got.emplace_back(p, n); };
+        forEachTextLine(text.data(), text.size(), collect);
+        ASSERT_EQ(got, textLines(text)) << "round " << round;
+        got.clear();
+        forEachLfPiece(text.data(), text.size(), collect);
+        ASSERT_EQ(got, lfPieces(text)) << "round " << round;
+    }
 }
 
 TEST(SourceReader, RemovesAndRecordsByteOrderMarks) {
