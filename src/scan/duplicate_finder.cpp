@@ -621,11 +621,9 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     scan.W = digitCount(N);
 
     // A key's group is known by its first line: the table names it, each later
-    // line of the group records it, and the key is cut again from that line
-    // when a probe needs it, which happens only on a hash match. The first
-    // line keeps its group's size instead, as first line + size - 1, which
-    // tells it apart from the later lines (they name a line before
-    // themselves).
+    // line of the group records it (a line before itself), and the key is cut
+    // again from that line when a probe needs it, which happens only on a
+    // hash match. A group's first line records itself.
     // Arrays made ahead for another line count are given back at once.
     ScanArrays* ready = memory.arrays;
     if (ready && ready->lineGroup.size() != static_cast<std::size_t>(N)) {
@@ -696,12 +694,10 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     // lane goes on only to the line where it stopped.
     std::atomic<std::int64_t> limit{N - 1};
 
-    // What each lane counts as it goes: the lines that joined a group, and the
-    // groups that got their second line. Each on a cache line of its own.
+    // What each lane counts as it goes: the groups it began, which are the
+    // keys in its table. Each on a cache line of its own.
     struct alignas(64) LaneCounts {
-        std::int64_t joined = 0;
-        std::int64_t paired = 0;
-        std::int64_t keys = 0; // groups begun: keys in the lane's table
+        std::int64_t keys = 0;
     };
     LaneCounts counts[2];
 
@@ -740,10 +736,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         };
         auto peekLine = [&](std::int64_t batch) {
             eachOwnKey(batch, [&](const PreparedKey& p) {
-                if (const std::uint32_t slot = matchingHomeSlot(p)) {
-                    lines.PrefetchText(firstLineOf(slot));
-                    __builtin_prefetch(&lineGroup[static_cast<std::size_t>(firstLineOf(slot))]);
-                }
+                if (const std::uint32_t slot = matchingHomeSlot(p)) lines.PrefetchText(firstLineOf(slot));
             });
         };
         auto settle = [&](std::int64_t batch) {
@@ -797,10 +790,6 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                         lineGroup[i] = static_cast<std::int32_t>(i); // a group of one
                     } else {
                         lineGroup[i] = g;
-                        std::int32_t& first = lineGroup[static_cast<std::size_t>(g)];
-                        if (first == g) ++counted.paired;
-                        ++first;
-                        ++counted.joined;
                     }
                 }
                 if (mainLane && !progressStep(i)) return i;
@@ -914,46 +903,77 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     }
 
     // Place every member of a reported group: groups in the order of their
-    // first lines, members in line order. One walk over the lines in order
-    // does it: a group's first line takes the group's places and keeps the
-    // next free one, which each later line of the group takes in turn. Each
-    // entry's line is noted at its place; then the line's groups go before
-    // the entries take their room. Each entry borrows its key from its line,
-    // unless the memory plan asks for copies.
-    const auto total = static_cast<std::uint32_t>(counts[0].joined + counts[0].paired + counts[1].joined + counts[1].paired);
-    std::vector<std::uint32_t> sizes; // of the reported groups, in their order
-    sizes.reserve(static_cast<std::size_t>(counts[0].paired + counts[1].paired));
-    // The entries' lines go where the key table was, when it has the room:
-    // its memory is the system's already, and fresh memory costs a clearing.
-    std::optional<HugeArray<std::int32_t>> ownLineOf;
-    std::int32_t* lineOf = nullptr;
-    if (table->size() >= total) {
-        table->discardFrom(total);
-        lineOf = reinterpret_cast<std::int32_t*>(&(*table)[0]);
+    // first lines, members in line order. Going to each member's first line
+    // in a per-line array would miss the cache at nearly every member, so
+    // the members are first sorted, with their first lines, into buckets of
+    // 16K consecutive first lines: one walk over the lines counts them, one
+    // writes them. Then each bucket in turn counts its groups' members, lays
+    // out the groups and places the members, with counters that stay in the
+    // cache. Each entry borrows its key from its line, unless the memory plan
+    // asks for copies.
+    constexpr int kBucketBits = 14;
+    const auto buckets = static_cast<std::size_t>(N >> kBucketBits) + 1;
+    auto memberOf = [&](std::int64_t i) { // the member's first line, or -1
+        const std::int32_t v = lineGroup[static_cast<std::size_t>(i)];
+        return v < i ? v : -1; // no key (negative), or the first line itself
+    };
+    std::vector<std::uint64_t> bucketStart(buckets + 1, 0);
+    for (std::int64_t i = 0; i < N; ++i)
+        if (const std::int32_t g = memberOf(i); g >= 0) ++bucketStart[(static_cast<std::size_t>(g) >> kBucketBits) + 1];
+    for (std::size_t b = 0; b < buckets; ++b) bucketStart[b + 1] += bucketStart[b];
+    const std::uint64_t members = bucketStart[buckets];
+    // Each member as its first line (high half) and its own line: where the
+    // key table was, when that has the room, as its memory is the system's
+    // already and fresh memory costs a clearing.
+    std::optional<HugeArray<std::uint64_t>> ownPairs;
+    std::uint64_t* pairs = nullptr;
+    if (table->size() / 2 >= members) {
+        table->discardFrom(static_cast<std::size_t>(members * 2));
+        pairs = reinterpret_cast<std::uint64_t*>(&(*table)[0]);
     } else {
         table.reset();
-        ownLineOf.emplace(total);
-        lineOf = &(*ownLineOf)[0];
+        ownPairs.emplace(static_cast<std::size_t>(members));
+        pairs = &(*ownPairs)[0];
     }
     {
-        std::uint32_t placed = 0;
-        for (std::int64_t i = 0; i < N; ++i) {
-            const std::int32_t v = lineGroup[i];
-            if (v < 0) continue; // no key
-            if (v >= i) {
-                const auto size = static_cast<std::uint32_t>(v - i + 1);
-                if (size < 2) continue;
-                lineOf[placed] = static_cast<std::int32_t>(i);
-                lineGroup[i] = static_cast<std::int32_t>(placed + 1);
-                placed += size;
+        std::vector<std::uint64_t> next(bucketStart.begin(), bucketStart.end() - 1);
+        for (std::int64_t i = 0; i < N; ++i)
+            if (const std::int32_t g = memberOf(i); g >= 0)
+                pairs[next[static_cast<std::size_t>(g) >> kBucketBits]++] =
+                    (static_cast<std::uint64_t>(g) << 32) | static_cast<std::uint32_t>(i);
+    }
+    // The entries' lines go where the line groups were, which the pairs now
+    // hold: there are never more entries than lines.
+    std::int32_t* const lineOf = &lineGroup[0];
+    std::vector<std::uint32_t> sizes; // of the reported groups, in their order
+    sizes.reserve(static_cast<std::size_t>(members));
+    std::uint32_t total = 0;
+    {
+        // Per first line of the bucket: its members, then its next place.
+        std::vector<std::uint32_t> at(std::size_t{1} << kBucketBits, 0);
+        for (std::size_t b = 0; b < buckets; ++b) {
+            const std::uint64_t from = bucketStart[b], to = bucketStart[b + 1];
+            if (from == to) continue;
+            const auto firstLine = static_cast<std::uint32_t>(b << kBucketBits);
+            auto slot = [&](std::uint64_t pair) -> std::uint32_t& { return at[static_cast<std::uint32_t>(pair >> 32) - firstLine]; };
+            for (std::uint64_t k = from; k < to; ++k) ++slot(pairs[k]);
+            const auto span = static_cast<std::uint32_t>(std::min<std::int64_t>(N - firstLine, std::int64_t{1} << kBucketBits));
+            for (std::uint32_t r = 0; r < span; ++r) {
+                if (at[r] == 0) continue;
+                const std::uint32_t size = at[r] + 1;
+                lineOf[total] = static_cast<std::int32_t>(firstLine + r);
+                at[r] = total + 1;
                 sizes.push_back(size);
-                continue;
+                total += size;
             }
-            lineOf[static_cast<std::size_t>(lineGroup[static_cast<std::size_t>(v)]++)] = static_cast<std::int32_t>(i);
+            for (std::uint64_t k = from; k < to; ++k) lineOf[slot(pairs[k])++] = static_cast<std::int32_t>(pairs[k]);
+            for (std::uint64_t k = from; k < to; ++k) slot(pairs[k]) = 0;
         }
         scan.lUniqueDups += static_cast<std::int32_t>(sizes.size());
     }
-    lineGroup.release();
+    table.reset();
+    ownPairs.reset();
+    lineGroup.discardFrom(total);
     clsListEmu& dups = doc.lstDuplicates;
     dups.SetEntryWidth(scan.W);
     const std::int32_t base = dups.ListCount();
@@ -1004,8 +1024,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         }
         fill(0, other.joinable() ? total / 2 : total);
     }
-    table.reset();
-    ownLineOf.reset();
+    lineGroup.release();
     // Every entry carries its group's first line index in front, as the
     // scan-time form has it.
     std::int32_t start = base;

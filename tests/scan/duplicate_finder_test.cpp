@@ -214,6 +214,42 @@ TEST(FindDuplicates, OrderEqualsTheListSortOfTheScanTimeEntries) {
     }
 }
 
+TEST(FindDuplicates, GroupsSpreadOverManyLinesComeInTheOrderOfTheirFirstLines) {
+    // Enough lines for the members to be placed bucket by bucket: repeats
+    // land tens of thousands of lines after their first line, between
+    // lines that stay alone, and every entry must still come in its group's
+    // place, groups by first line and members by line.
+    std::mt19937 rng(11);
+    std::vector<std::string> lines;
+    for (int i = 0; i < 70000; ++i)
+        lines.push_back(rng() % 2 ? "u" + std::to_string(i) : "k" + std::to_string(rng() % 5000));
+    std::map<std::string, std::size_t> firstOf;
+    std::map<std::size_t, std::vector<std::size_t>> membersOf; // by first line
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto [it, fresh] = firstOf.emplace(lines[i], i);
+        if (!fresh) membersOf[it->second].push_back(i);
+    }
+    Entries expected;
+    auto pad = [](std::size_t x) {
+        char b[24];
+        std::snprintf(b, sizeof b, "%05zu", x);
+        return std::string(b);
+    };
+    for (const auto& [first, members] : membersOf) {
+        expected.push_back(pad(first) + "[" + pad(first + 1) + "]   " + lines[first]);
+        for (const std::size_t m : members) expected.push_back(pad(first) + "[" + pad(m + 1) + "]   " + lines[m]);
+    }
+    for (const bool exact : {true, false}) {
+        SettingsValues s = SettingsValues::Defaults();
+        s.Load_CaseSensitive = exact ? 1 : 0;
+        const auto r = scan(lines, s);
+        EXPECT_EQ(r.result.lUniqueDups, static_cast<std::int32_t>(membersOf.size())) << exact;
+        ASSERT_EQ(r.entries(), expected) << exact;
+        ASSERT_EQ(r.result.groupSizes.size(), membersOf.size());
+        EXPECT_EQ(r.result.groupSizes.front(), membersOf.begin()->second.size() + 1);
+    }
+}
+
 TEST(FindDuplicates, ProgressStepRunsAfterEveryLineAndCanStopTheScan) {
     std::vector<std::string> lines;
     for (int i = 0; i < 200; ++i) lines.push_back(i % 2 ? "odd" : "even");
