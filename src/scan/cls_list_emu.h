@@ -166,6 +166,14 @@ public:
     // lie anywhere in the lines. A bulk-loaded line is asked for at both
     // ends, from its record alone (which PrefetchItem may have asked for),
     // so that nothing here waits for the text.
+    // When every line was loaded in bulk from one block: the block, and
+    // where its last line ends. False otherwise.
+    bool OneTextBlock(const char*& base, std::size_t& end) const noexcept {
+        if (!compact() || segments_.size() != 1) return false;
+        base = segments_.front().base;
+        end = segments_.front().end;
+        return true;
+    }
     void PrefetchText(std::int32_t lngItemNumber) const {
 #if defined(__GNUC__)
         if (compact()) {

@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <system_error>
 #include <thread>
+#include <type_traits>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -592,8 +593,20 @@ std::int64_t estimateDistinctLines(const clsListEmu& lines, bool twoThreads) {
 
 } // namespace
 
-ScanArrays::ScanArrays(std::int64_t lines, bool keyTable) : lineGroup(static_cast<std::size_t>(lines)) {
-    if (keyTable) table.emplace(keyTableSlots(lines));
+ScanArrays::ScanArrays(std::int64_t lines, bool keyTable, int slotWords) : lineGroup(static_cast<std::size_t>(lines)) {
+    if (keyTable) table.emplace(keyTableSlots(lines) * static_cast<std::size_t>(slotWords));
+}
+
+bool BlockLineIs(const char* text, std::size_t textEnd, std::size_t at, std::string_view key, bool lfEndsLines) noexcept {
+    const std::size_t end = at + key.size();
+    if (end > textEnd || std::memcmp(text + at, key.data(), key.size()) != 0) return false;
+    return end == textEnd || text[end] == '\r' || (lfEndsLines && text[end] == '\n');
+}
+
+int KeySlotWords(const SettingsValues& settings, const LoadedDocument& doc, bool reducedMemory) {
+    const bool wholeLinesOfOneFile = settings.Load_CaseSensitive == 1 && LineFilters::KeysAreWholeLines(settings) &&
+                                     doc.fileCount() == 1 && !doc.bDocIsWord && !doc.bDocIsExcel;
+    return wholeLinesOfOneFile && !reducedMemory ? 2 : 1;
 }
 
 void ScanArrays::prefault(const std::atomic<bool>* stop) noexcept {
@@ -658,17 +671,29 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     if (memory.tableKeys > 0) keysRoom = std::min(N, memory.tableKeys);
     else if (memory.tableKeys < 0 && N >= (1 << 16)) keysRoom = std::min(N, estimateDistinctLines(lines, parallel));
     int lanes = parallel && !exact ? 2 : 1;
+    // Whole lines of one text file compared exactly, with memory to spare:
+    // slots of eight bytes, whose upper half says where the line's text
+    // begins. A probe then reaches the text without the line's record, and
+    // tells where the line ends from the byte after the key: every line of
+    // such a block ends at a CR, or at an LF where the file's lines end at LF
+    // (see SourceReader), or where the block's last line ends.
+    const char* text = nullptr;
+    std::size_t textEnd = 0;
+    const bool wide = memory.tableKeys == 0 && KeySlotWords(settings, doc, false) == 2 && filters.keysAreWholeLines() &&
+                      lines.OneTextBlock(text, textEnd) && textEnd <= 0xFFFFFFFFu;
+    const bool lfEndsLines = wide && doc.bSourceUnix.at(0);
+    const std::size_t slotWords = wide ? 2 : 1;
     std::size_t totalSlots = 0, laneSlots = 0;
     std::int64_t laneCap = 0; // keys a lane may hold
-    std::optional<HugeArray<std::uint32_t>> table;
+    std::optional<HugeArray<std::uint32_t>> table; // slotWords words a slot
     auto makeTable = [&] {
         table.reset(); // the old one goes first
         totalSlots = keyTableSlots(keysRoom);
-        if (ready && ready->table && ready->table->size() == totalSlots) {
+        if (ready && ready->table && ready->table->size() == totalSlots * slotWords) {
             table.emplace(std::move(*ready->table));
         } else {
             if (ready) ready->table.reset(); // of another size: it goes first
-            table.emplace(totalSlots);
+            table.emplace(totalSlots * slotWords);
         }
         if (ready) ready->table.reset();
         laneSlots = totalSlots / static_cast<std::size_t>(lanes);
@@ -703,12 +728,16 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
 
     // Looks up the keys of one lane; returns the line the progress step
     // stopped at, or -1.
-    auto runLane = [&](int lane, KeyPreparer& keys, UpperRooms& rooms) -> std::int64_t {
+    auto runLane = [&](auto wideSlots, int lane, KeyPreparer& keys, UpperRooms& rooms) -> std::int64_t {
+        constexpr bool kWide = decltype(wideSlots)::value;
+        using Slot = std::conditional_t<kWide, std::uint64_t, std::uint32_t>;
         LaneCounts& counted = counts[lane];
         const bool mainLane = lane == 0;
         const int batchLines = lanes == 1 ? kBatchOneLane : kBatchTwoLanes;
         const std::int64_t batches = (N + batchLines - 1) / batchLines;
-        std::uint32_t* const t = &(*table)[laneSlots * static_cast<std::size_t>(lane)];
+        Slot* const t = reinterpret_cast<Slot*>(&(*table)[0]) + laneSlots * static_cast<std::size_t>(lane);
+        // The low half of a wide slot is a narrow one.
+        auto narrow = [](Slot slot) { return static_cast<std::uint32_t>(slot); };
         auto home = [&](std::uint64_t hash) {
             return static_cast<std::size_t>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(hash)) * laneSlots) >> 32);
         };
@@ -722,22 +751,33 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
             }
         };
         // The slot a key's probe starts at, when its tag matches; else 0.
-        auto matchingHomeSlot = [&](const PreparedKey& p) -> std::uint32_t {
-            const std::uint32_t slot = t[home(p.hash)];
-            return slot != 0 && (slot & ~indexMask) == tagOf(p.hash) ? slot : 0;
+        auto matchingHomeSlot = [&](const PreparedKey& p) -> Slot {
+            const Slot slot = t[home(p.hash)];
+            return narrow(slot) != 0 && (narrow(slot) & ~indexMask) == tagOf(p.hash) ? slot : 0;
         };
         auto prepare = [&](std::int64_t batch) {
             eachOwnKey(batch, [&](const PreparedKey& p) { __builtin_prefetch(&t[home(p.hash)]); });
         };
+        // A wide slot leads to the text at once; a narrow one to the line's
+        // record, and that to the text.
         auto peek = [&](std::int64_t batch) {
             eachOwnKey(batch, [&](const PreparedKey& p) {
-                if (const std::uint32_t slot = matchingHomeSlot(p)) lines.PrefetchItem(firstLineOf(slot));
+                if (const Slot slot = matchingHomeSlot(p)) {
+                    if constexpr (kWide) {
+                        __builtin_prefetch(text + (slot >> 32));
+                        __builtin_prefetch(text + (slot >> 32) + p.key.size());
+                    } else {
+                        lines.PrefetchItem(firstLineOf(slot));
+                    }
+                }
             });
         };
         auto peekLine = [&](std::int64_t batch) {
-            eachOwnKey(batch, [&](const PreparedKey& p) {
-                if (const std::uint32_t slot = matchingHomeSlot(p)) lines.PrefetchText(firstLineOf(slot));
-            });
+            if constexpr (!kWide) {
+                eachOwnKey(batch, [&](const PreparedKey& p) {
+                    if (const Slot slot = matchingHomeSlot(p)) lines.PrefetchText(firstLineOf(slot));
+                });
+            }
         };
         auto settle = [&](std::int64_t batch) {
             const std::int64_t base = batch * batchLines;
@@ -757,12 +797,20 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                     std::size_t s = home(p.hash);
                     std::int32_t g = -1;
                     for (;; s = s + 1 == laneSlots ? 0 : s + 1) {
-                        const std::uint32_t slot = t[s];
-                        if (slot == 0) break;
-                        if ((slot & ~indexMask) != tag) continue;
-                        const std::string_view candKey =
-                            filters.PreprocessView(lines.ListView(firstLineOf(slot)), true);
+                        const Slot slot = t[s];
+                        if (narrow(slot) == 0) break;
+                        if ((narrow(slot) & ~indexMask) != tag) continue;
                         bool same;
+                        if constexpr (kWide) {
+                            same = BlockLineIs(text, textEnd, static_cast<std::size_t>(slot >> 32), p.key, lfEndsLines);
+                            if (same) {
+                                g = firstLineOf(narrow(slot));
+                                break;
+                            }
+                            continue;
+                        }
+                        const std::string_view candKey =
+                            filters.PreprocessView(lines.ListView(firstLineOf(narrow(slot))), true);
                         if (candKey.size() == p.key.size() &&
                             std::memcmp(candKey.data(), p.key.data(), p.key.size()) == 0) {
                             same = true; // the same bytes: the same key in either comparison
@@ -780,13 +828,15 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                                    equalFolded(candForm.data(), keyForm.data(), keyForm.size());
                         }
                         if (same) {
-                            g = firstLineOf(slot);
+                            g = firstLineOf(narrow(slot));
                             break;
                         }
                     }
                     if (g < 0) {
                         if (++counted.keys > laneCap) throw TableFull{};
-                        t[s] = tag | static_cast<std::uint32_t>(i + 1);
+                        Slot slot = tag | static_cast<std::uint32_t>(i + 1);
+                        if constexpr (kWide) slot |= static_cast<std::uint64_t>(p.key.data() - text) << 32;
+                        t[s] = slot;
                         lineGroup[i] = static_cast<std::int32_t>(i); // a group of one
                     } else {
                         lineGroup[i] = g;
@@ -822,7 +872,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                 other = std::thread([&] {
                     try {
                         UpperRooms ownRooms;
-                        runLane(1, *shared, ownRooms);
+                        runLane(std::false_type{}, 1, *shared, ownRooms); // two lanes: never wide
                     } catch (...) {
                         otherFailed = std::current_exception();
                         shared->abort(otherFailed); // the main lane may be waiting for this one
@@ -851,7 +901,8 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
             }
         } join{other, limit, *shared};
         UpperRooms rooms;
-        const std::int64_t stoppedAt = runLane(0, *shared, rooms);
+        const std::int64_t stoppedAt =
+            wide ? runLane(std::true_type{}, 0, *shared, rooms) : runLane(std::false_type{}, 0, *shared, rooms);
         if (stoppedAt >= 0) {
             scan.bStopped = true;
             last = stoppedAt;
@@ -927,7 +978,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     // already and fresh memory costs a clearing.
     std::optional<HugeArray<std::uint64_t>> ownPairs;
     std::uint64_t* pairs = nullptr;
-    if (table->size() / 2 >= members) {
+    if (table->size() / 2 >= members) { // the table's words, two a pair
         table->discardFrom(static_cast<std::size_t>(members * 2));
         pairs = reinterpret_cast<std::uint64_t*>(&(*table)[0]);
     } else {

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace twinsift {
@@ -38,8 +39,9 @@ struct DuplicateScan {
 // so that their memory can be faulted in on another core meanwhile: fresh
 // memory costs a page fault per page, which the scan would otherwise take.
 struct ScanArrays {
-    // keyTable: the key table too, sized for one key per line.
-    ScanArrays(std::int64_t lines, bool keyTable);
+    // keyTable: the key table too, sized for one key per line, of the slots
+    // KeySlotWords() says.
+    ScanArrays(std::int64_t lines, bool keyTable, int slotWords = 1);
     void prefault(const std::atomic<bool>* stop) noexcept;
 
     HugeArray<std::int32_t> lineGroup;
@@ -59,6 +61,18 @@ struct ScanMemoryPlan {
     // Arrays made ahead: taken where they fit the line count, else given back.
     ScanArrays* arrays = nullptr;
 };
+
+// Whether the line of a bulk-loaded block of text that begins at `at` is
+// `key`, byte for byte. The block's lines all end at a CR, or, when
+// `lfEndsLines`, at an LF (or at a CR after the last of them); the last ends
+// at `textEnd`. So the byte after the key tells whether the line goes on.
+bool BlockLineIs(const char* text, std::size_t textEnd, std::size_t at, std::string_view key, bool lfEndsLines) noexcept;
+
+// The four-byte words of a key table slot for a scan of this document with
+// these settings: 2 where the keys are the whole lines of one text file,
+// compared exactly, and memory is not to be saved (the slot then also holds
+// where its line's text begins); else 1.
+int KeySlotWords(const SettingsValues& settings, const LoadedDocument& doc, bool reducedMemory);
 
 // Number of decimal digits of n (1 for 0).
 std::int32_t digitCount(std::int64_t n);

@@ -40,6 +40,13 @@ public:
 
     Codec codec() const noexcept { return codec_; }
 
+    // True when every key is its whole line (in the scan, which passes
+    // bWhitespaceStep = true); the settings alone can tell it.
+    bool keysAreWholeLines() const noexcept {
+        return !removeWhitespace_ && !skipChars_ && !skipUntil_ && !keepChars_ && !cutAt_ && !advanced_;
+    }
+    static bool KeysAreWholeLines(const SettingsValues& settings);
+
 private:
     struct Part {
         bool active = false;

@@ -285,7 +285,8 @@ bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
     std::optional<ScanArrays> arrays;
     std::function<void(const std::atomic<bool>*)> alongside;
     if (T >= (1 << 20) && !doc_.bDocIsWord && !doc_.bDocIsExcel && std::thread::hardware_concurrency() > 1) {
-        arrays.emplace(T, settings_.preserveMemory != 1);
+        const bool reduced = settings_.preserveMemory == 1;
+        arrays.emplace(T, !reduced, KeySlotWords(settings_, doc_, reduced));
         alongside = [&arrays](const std::atomic<bool>* stop) { arrays->prefault(stop); };
     }
     reader.LoadLines([&](std::string_view) { return step_(++loaded); }, alongside);

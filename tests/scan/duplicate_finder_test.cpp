@@ -1,6 +1,8 @@
 #include "scan/duplicate_finder.h"
 
+#include "scan/source_reader.h"
 #include "scan/text_codec.h"
+#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -454,4 +456,79 @@ TEST(FindDuplicates, CopiedKeysOutliveTheirLinesWhoseTextGoesBehindTheCopying) {
     ASSERT_EQ(got.size(), expected.size());
     for (std::size_t i = 0; i < got.size(); ++i)
         if (got[i] != expected[i]) FAIL() << "entry " << i << ": " << got[i] << " instead of " << expected[i];
+}
+
+TEST(FindDuplicates, WholeLinesOfAFileGroupAsTheyDoOneByOne) {
+    // Exact whole-line keys of one text file: the lookup finds a line's text
+    // from its table slot and where it ends from the byte after the key. Each
+    // file, read as the program reads it, must give the entries the same
+    // lines give when added one by one: prefixes of other lines, LFs inside
+    // CR lines, a last line without an end, a last LF line before a CR, a
+    // byte-order mark, empty lines.
+    twinsift::test::TempDir dir;
+    std::mt19937 rng(5);
+    std::string big;
+    const char* bits[] = {"ab", "abc", "a", "ab\ncd", "abc\n", "", "b"};
+    for (int i = 0; i < 20000; ++i) {
+        big += bits[rng() % std::size(bits)];
+        big += std::to_string(rng() % 300);
+        big += rng() % 3 ? "\r\n" : "\r";
+    }
+    const std::pair<const char*, std::string> files[] = {
+        {"crlf.txt", "ab\r\nab\ncd\r\nabc\r\nab\r\nab\ncd\r\n\r\nabc\r\n\r\nab"},
+        {"bom.txt", "\xEF\xBB\xBFx\r\nx\r\nx\n\r\nx\n\r"},
+        {"lf.txt", "c\nab\nc\nabc\nab\nc\r"},
+        {"lf2.txt", "c\nab\nabc\nab\nc"},
+        {"cr.txt", "a\rb\ra\ra\n\rb"},
+        {"big.txt", big},
+    };
+    SettingsValues s = SettingsValues::Defaults();
+    s.Load_CaseSensitive = 1;
+    s.Load_RemoveWhitespaces = 0;
+    for (const auto& [name, bytes] : files) {
+        Scan r;
+        r.doc.resetFiles({dir.write(name, bytes)});
+        SourceReader reader(r.doc, s);
+        ASSERT_TRUE(reader.CountLines().ok) << name;
+        ASSERT_TRUE(reader.LoadLines([](std::string_view) { return true; })) << name;
+        reader.StripByteOrderMarks();
+        const char* block = nullptr;
+        std::size_t end = 0;
+        ASSERT_TRUE(r.doc.lstOriginal.OneTextBlock(block, end)) << name;
+        ASSERT_EQ(KeySlotWords(s, r.doc, false), 2) << name;
+        std::vector<std::string> lines;
+        for (std::int32_t i = 0; i < r.doc.lstOriginal.ListCount(); ++i) lines.push_back(r.doc.lstOriginal.List(i));
+        LineFilters filters(s, r.doc.codec);
+        ProgressStep none(1000, {});
+        r.result = FindDuplicates(r.doc, filters, s, none);
+        const Scan plain = scanWith(lines, s, {}, none);
+        ASSERT_GT(plain.doc.lstDuplicates.ListCount(), 0) << name;
+        EXPECT_EQ(r.entries(), plain.entries()) << name;
+        EXPECT_EQ(r.result.lUniqueDups, plain.result.lUniqueDups) << name;
+    }
+}
+
+TEST(FindDuplicates, ALineOfABlockIsAKeyOnlyWhereTheLineEndsWithIt) {
+    // What decides a probe whose hash met another line's: that line's text
+    // against the key, and whether the line goes on after it.
+    const std::string cr = "ab\r\nab\ncd\rabc\r\n\r\nab";
+    const char* t = cr.data();
+    const std::size_t end = cr.size();
+    EXPECT_TRUE(BlockLineIs(t, end, 0, "ab", false));
+    EXPECT_FALSE(BlockLineIs(t, end, 0, "a", false)) << "the line goes on";
+    EXPECT_FALSE(BlockLineIs(t, end, 4, "ab", false)) << "an LF inside a CR line does not end it";
+    EXPECT_TRUE(BlockLineIs(t, end, 4, "ab\ncd", false));
+    EXPECT_FALSE(BlockLineIs(t, end, 10, "ab", false));
+    EXPECT_TRUE(BlockLineIs(t, end, 10, "abc", false));
+    EXPECT_TRUE(BlockLineIs(t, end, 15, "", false)) << "an empty line";
+    EXPECT_TRUE(BlockLineIs(t, end, end - 2, "ab", false)) << "the last line, without an end";
+    EXPECT_FALSE(BlockLineIs(t, end, end - 2, "abc", false)) << "nothing is read past the text";
+    EXPECT_FALSE(BlockLineIs(t, end, 0, "ab\r", false));
+
+    const std::string lf = "c\nab\nabc\nab\r";
+    EXPECT_TRUE(BlockLineIs(lf.data(), lf.size() - 1, 0, "c", true));
+    EXPECT_FALSE(BlockLineIs(lf.data(), lf.size() - 1, 0, "c", false)) << "LF ends lines only where the file says so";
+    EXPECT_FALSE(BlockLineIs(lf.data(), lf.size() - 1, 5, "ab", true));
+    EXPECT_TRUE(BlockLineIs(lf.data(), lf.size() - 1, 5, "abc", true));
+    EXPECT_TRUE(BlockLineIs(lf.data(), lf.size() - 1, 9, "ab", true)) << "the last LF line ends where the text does";
 }
