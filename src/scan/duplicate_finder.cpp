@@ -603,10 +603,15 @@ bool BlockLineIs(const char* text, std::size_t textEnd, std::size_t at, std::str
     return end == textEnd || text[end] == '\r' || (lfEndsLines && text[end] == '\n');
 }
 
-int KeySlotWords(const SettingsValues& settings, const LoadedDocument& doc, bool reducedMemory) {
+int KeySlotWords(const SettingsValues& settings, const LoadedDocument& doc, std::int64_t lines, bool reducedMemory) {
+    // Below a few million lines the table and the line records mostly stay
+    // in the processor's cache, and the records a wide slot spares cost
+    // little (a tenth of the lookup at a million lines, against a sixth at
+    // ten million): there the memory goes to no good use.
+    constexpr std::int64_t kWideFrom = std::int64_t{1} << 22;
     const bool wholeLinesOfOneFile = settings.Load_CaseSensitive == 1 && LineFilters::KeysAreWholeLines(settings) &&
                                      doc.fileCount() == 1 && !doc.bDocIsWord && !doc.bDocIsExcel;
-    return wholeLinesOfOneFile && !reducedMemory ? 2 : 1;
+    return wholeLinesOfOneFile && !reducedMemory && lines >= kWideFrom ? 2 : 1;
 }
 
 void ScanArrays::prefault(const std::atomic<bool>* stop) noexcept {
@@ -679,8 +684,9 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     // (see SourceReader), or where the block's last line ends.
     const char* text = nullptr;
     std::size_t textEnd = 0;
-    const bool wide = memory.tableKeys == 0 && KeySlotWords(settings, doc, false) == 2 && filters.keysAreWholeLines() &&
-                      lines.OneTextBlock(text, textEnd) && textEnd <= 0xFFFFFFFFu;
+    const bool wide = memory.wideSlots && memory.tableKeys == 0 && exact && filters.keysAreWholeLines() &&
+                      doc.fileCount() == 1 && !doc.bDocIsWord && !doc.bDocIsExcel && lines.OneTextBlock(text, textEnd) &&
+                      textEnd <= 0xFFFFFFFFu;
     const bool lfEndsLines = wide && doc.bSourceUnix.at(0);
     const std::size_t slotWords = wide ? 2 : 1;
     std::size_t totalSlots = 0, laneSlots = 0;

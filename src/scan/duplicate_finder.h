@@ -60,6 +60,10 @@ struct ScanMemoryPlan {
     bool copyKeys = false;
     // Arrays made ahead: taken where they fit the line count, else given back.
     ScanArrays* arrays = nullptr;
+    // Key table slots of two words (see KeySlotWords), where the keys are the
+    // whole lines of one bulk-loaded file compared exactly; else this is
+    // ignored.
+    bool wideSlots = false;
 };
 
 // Whether the line of a bulk-loaded block of text that begins at `at` is
@@ -68,11 +72,11 @@ struct ScanMemoryPlan {
 // at `textEnd`. So the byte after the key tells whether the line goes on.
 bool BlockLineIs(const char* text, std::size_t textEnd, std::size_t at, std::string_view key, bool lfEndsLines) noexcept;
 
-// The four-byte words of a key table slot for a scan of this document with
-// these settings: 2 where the keys are the whole lines of one text file,
-// compared exactly, and memory is not to be saved (the slot then also holds
-// where its line's text begins); else 1.
-int KeySlotWords(const SettingsValues& settings, const LoadedDocument& doc, bool reducedMemory);
+// The four-byte words of a key table slot for a scan of `lines` lines of this
+// document with these settings: 2 where the keys are the whole lines of one
+// big text file, compared exactly, and memory is not to be saved (the slot
+// then also holds where its line's text begins); else 1.
+int KeySlotWords(const SettingsValues& settings, const LoadedDocument& doc, std::int64_t lines, bool reducedMemory);
 
 // Number of decimal digits of n (1 for 0).
 std::int32_t digitCount(std::int64_t n);

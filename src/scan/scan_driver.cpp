@@ -286,7 +286,7 @@ bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
     std::function<void(const std::atomic<bool>*)> alongside;
     if (T >= (1 << 20) && !doc_.bDocIsWord && !doc_.bDocIsExcel && std::thread::hardware_concurrency() > 1) {
         const bool reduced = settings_.preserveMemory == 1;
-        arrays.emplace(T, !reduced, KeySlotWords(settings_, doc_, reduced));
+        arrays.emplace(T, !reduced, KeySlotWords(settings_, doc_, T, reduced));
         alongside = [&arrays](const std::atomic<bool>* stop) { arrays->prefault(stop); };
     }
     reader.LoadLines([&](std::string_view) { return step_(++loaded); }, alongside);
@@ -326,6 +326,7 @@ bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
     // as the scan makes them and the text goes behind them.
     ScanMemoryPlan memory;
     memory.arrays = arrays ? &*arrays : nullptr;
+    memory.wideSlots = KeySlotWords(settings_, doc_, N, doc_.bReducedMemory) == 2;
     if (doc_.bReducedMemory) {
         memory.tableKeys = -1;
         memory.copyKeys = !display;

@@ -495,17 +495,41 @@ TEST(FindDuplicates, WholeLinesOfAFileGroupAsTheyDoOneByOne) {
         const char* block = nullptr;
         std::size_t end = 0;
         ASSERT_TRUE(r.doc.lstOriginal.OneTextBlock(block, end)) << name;
-        ASSERT_EQ(KeySlotWords(s, r.doc, false), 2) << name;
         std::vector<std::string> lines;
         for (std::int32_t i = 0; i < r.doc.lstOriginal.ListCount(); ++i) lines.push_back(r.doc.lstOriginal.List(i));
         LineFilters filters(s, r.doc.codec);
         ProgressStep none(1000, {});
-        r.result = FindDuplicates(r.doc, filters, s, none);
+        ScanMemoryPlan wide;
+        wide.wideSlots = true;
+        r.result = FindDuplicates(r.doc, filters, s, none, wide);
         const Scan plain = scanWith(lines, s, {}, none);
         ASSERT_GT(plain.doc.lstDuplicates.ListCount(), 0) << name;
         EXPECT_EQ(r.entries(), plain.entries()) << name;
         EXPECT_EQ(r.result.lUniqueDups, plain.result.lUniqueDups) << name;
     }
+}
+
+TEST(FindDuplicates, WideSlotsOnlyForWholeLinesOfOneBigTextFileWithMemoryToSpare) {
+    SettingsValues s = SettingsValues::Defaults();
+    s.Load_CaseSensitive = 1;
+    s.Load_RemoveWhitespaces = 0;
+    LoadedDocument doc;
+    doc.resetFiles({"a.txt"});
+    constexpr std::int64_t kBig = 5000000;
+    EXPECT_EQ(KeySlotWords(s, doc, kBig, false), 2);
+    EXPECT_EQ(KeySlotWords(s, doc, kBig, true), 1) << "reduced memory";
+    EXPECT_EQ(KeySlotWords(s, doc, 1000, false), 1) << "a small file";
+    SettingsValues t = s;
+    t.Load_CaseSensitive = 0;
+    EXPECT_EQ(KeySlotWords(t, doc, kBig, false), 1) << "upper case";
+    t = s;
+    t.Load_RemoveWhitespaces = 1;
+    EXPECT_EQ(KeySlotWords(t, doc, kBig, false), 1) << "trimmed keys";
+    t = s;
+    t.Load_ChkStartPos = 1;
+    EXPECT_EQ(KeySlotWords(t, doc, kBig, false), 1) << "keys cut from the lines";
+    doc.resetFiles({"a.txt", "b.txt"});
+    EXPECT_EQ(KeySlotWords(s, doc, kBig, false), 1) << "several files";
 }
 
 TEST(FindDuplicates, ALineOfABlockIsAKeyOnlyWhereTheLineEndsWithIt) {
