@@ -28,6 +28,26 @@ std::string percent(std::string_view phase, double part, double whole) {
     return std::string(phase) + " " + std::to_string(static_cast<long long>(p)) + "%";
 }
 
+// A phase's status as a percentage, for a tick that comes every few lines:
+// the text is put together only when the figure changes.
+class PercentStatus {
+public:
+    explicit PercentStatus(std::string_view phase) : phase_(phase) {}
+    // The status for part of whole, or nullptr when it reads as it did last time.
+    const std::string* next(double part, double whole) {
+        const auto p = static_cast<long long>(whole > 0 ? roundHalfEven(part / whole * 100.0) : 0.0);
+        if (p == shown_) return nullptr;
+        shown_ = p;
+        text_ = percent(phase_, part, whole);
+        return &text_;
+    }
+
+private:
+    std::string_view phase_;
+    long long shown_ = -1;
+    std::string text_;
+};
+
 // Reads a text file one line at a time by the reader's rule: a line ends at CR
 // or CR LF; a lone LF stays in the line; a final terminator adds no line.
 class LineStream {
@@ -339,6 +359,7 @@ bool SaveDriver::runSave(const std::string& target) {
     if (n >= 1) {
         setProgressMax(n - 1);
         port_.setProgressValue(0);
+        PercentStatus status("Preparing to save...");
         for (std::int32_t i = 0; i < n; ++i) {
             if (doc_.lstDuplicates.Selected(i)) {
                 // An entry the scan left as a line reference knows its number.
@@ -347,7 +368,7 @@ bool SaveDriver::runSave(const std::string& target) {
                 if (line >= 1 && line < static_cast<std::int64_t>(removal.size())) removal[line] = 1;
             }
             if (i > 0 && i % 50 == 0) {
-                setStatus(percent("Preparing to save...", i, n - 1));
+                if (const std::string* text = status.next(i, n - 1)) setStatus(*text);
                 port_.setProgressValue(i - 1);
                 port_.pumpEvents();
                 cancelCheck();
@@ -388,6 +409,7 @@ bool SaveDriver::runSave(const std::string& target) {
     std::int64_t handled = 0;
     std::int64_t line = 0;
     std::string scratch;
+    PercentStatus saving("Saving...");
 
     auto handle = [&](std::string_view text, bool firstOfFile) {
         ++handled;
@@ -415,7 +437,8 @@ bool SaveDriver::runSave(const std::string& target) {
         }
         // 14. Tick.
         if (handled > 1 && (tickEvery == 1 || handled % tickEvery == 1)) {
-            setStatus(percent("Saving...", static_cast<double>(handled), static_cast<double>(total)));
+            if (const std::string* text = saving.next(static_cast<double>(handled), static_cast<double>(total)))
+                setStatus(*text);
             port_.setProgressValue(handled - 1);
             port_.pumpEvents();
             officeErrorCheck();
