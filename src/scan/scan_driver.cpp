@@ -37,6 +37,27 @@ std::string percentText(std::string_view phase, std::int64_t done, std::int64_t 
     return s;
 }
 
+// percentText for a progress step that comes every few lines: the text is put
+// together again only when the figure changes.
+class PercentText {
+public:
+    PercentText(std::string_view phase, std::int64_t total) : phase_(phase), total_(total) {}
+    const std::string& operator()(std::int64_t done) {
+        const std::int64_t p = total_ > 0 ? done * 100 / total_ : 0;
+        if (p != shown_) {
+            shown_ = p;
+            text_ = percentText(phase_, done, total_);
+        }
+        return text_;
+    }
+
+private:
+    std::string_view phase_;
+    std::int64_t total_;
+    std::int64_t shown_ = -1;
+    std::string text_;
+};
+
 } // namespace
 
 void ScanDriver::closeOffice() {
@@ -272,12 +293,13 @@ bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
     port_.setProgressValue(0);
     step_ = ProgressStep(doc_.bDocIsWord ? 1 : doc_.bDocIsExcel ? 5 : 50, {});
     std::int64_t loaded = 0;
+    PercentText loadingText("Loading... ", T);
     step_.setService([&](std::int64_t value) {
         if (display) {
             view_.showRowCount = static_cast<std::int32_t>(value);
             port_.showRowsAdded(view_.showRowCount);
         }
-        return serviceStep(value, percentText("Loading... ", value, T), true);
+        return serviceStep(value, loadingText(value), true);
     });
     // The scan's arrays for a big text file are made now, and their memory
     // is faulted in on the other core while the lines load. The key table
@@ -320,7 +342,8 @@ bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
     setProgressRange(0, N);
     port_.setProgressValue(0);
     const LineFilters filters(settings_, doc_.codec, bRegExpAvailable_);
-    step_.setService([&](std::int64_t i) { return serviceStep(i, percentText("Finding duplicates... ", i, N), false); });
+    PercentText scanningText("Finding duplicates... ", N);
+    step_.setService([&](std::int64_t i) { return serviceStep(i, scanningText(i), false); });
     // Reduced memory: a key table for the distinct lines, not one slot per
     // line; without a view that keeps the lines, the entries copy their keys
     // as the scan makes them and the text goes behind them.
@@ -378,10 +401,10 @@ bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
     std::int32_t colour = -1;
     std::string previousPrefix;
     if (display) view_.dupRows.reserve(static_cast<std::size_t>(count));
+    PercentText displayingText("Displaying duplicates... ", static_cast<std::int64_t>(count) - 1);
     step_.setService([&](std::int64_t k) {
         if (display) port_.dupRowsAdded(static_cast<std::int32_t>(view_.dupRows.size()));
-        return serviceStep(k, percentText("Displaying duplicates... ", k, static_cast<std::int64_t>(count) - 1),
-                           false);
+        return serviceStep(k, displayingText(k), false);
     });
     // Entries that the scan left as line references carry their line number
     // and group's first line as numbers: no text to cut or read back.
