@@ -653,9 +653,10 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         ready ? std::move(ready->lineGroup) : HugeArray<std::int32_t>(static_cast<std::size_t>(N));
     static const FastUpper upper;
 
-    // Open addressing over four-byte slots: first line + 1 in the low bits, as
-    // many bits of the hash above it as the line count leaves free, so that
-    // most probes of a foreign slot end without looking at its line. There
+    // Open addressing over four-byte slots (or eight, see `wide` below):
+    // first line + 1 in the low bits, as many bits of the hash above it as
+    // the line count leaves free, so that most probes of a foreign slot end
+    // without looking at its line. There
     // are a quarter more slots than keys to hold: one key per line unless the
     // memory plan says fewer. A lane whose part of the table gets nine-tenths
     // full gives up, and the lookup starts again with room for every line in
@@ -685,9 +686,9 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     const char* text = nullptr;
     std::size_t textEnd = 0;
     const bool wide = memory.wideSlots && memory.tableKeys == 0 && exact && filters.keysAreWholeLines() &&
-                      doc.fileCount() == 1 && !doc.bDocIsWord && !doc.bDocIsExcel && lines.OneTextBlock(text, textEnd) &&
-                      textEnd <= 0xFFFFFFFFu;
-    const bool lfEndsLines = wide && doc.bSourceUnix.at(0);
+                      doc.fileCount() == 1 && doc.bSourceUnix.size() == 1 && !doc.bDocIsWord && !doc.bDocIsExcel &&
+                      lines.OneTextBlock(text, textEnd) && textEnd <= 0xFFFFFFFFu;
+    const bool lfEndsLines = wide && doc.bSourceUnix[0];
     const std::size_t slotWords = wide ? 2 : 1;
     std::size_t totalSlots = 0, laneSlots = 0;
     std::int64_t laneCap = 0; // keys a lane may hold
@@ -713,9 +714,10 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
 
     // Lines go through a four-stage pipeline, one batch per stage: a look at
     // the key's table slot (fetching it), a look at the slot (fetching the
-    // record of the first line it names), a look at that record (fetching the
-    // line), then the real lookup. Every line thus finds its memory already on
-    // the way; only the last stage changes anything.
+    // record of the first line it names, or with wide slots its text), a look
+    // at that record (fetching the line; nothing to do with wide slots), then
+    // the real lookup. Every line thus finds its memory already on the way;
+    // only the last stage changes anything.
     // One lane keeps more lines in flight with batches of 32; two lanes,
     // each looking up about half of every batch, measured best with 16.
     constexpr int kBatchOneLane = 32, kBatchTwoLanes = 16;
@@ -970,9 +972,11 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     // asks for copies.
     constexpr int kBucketBits = 14;
     const auto buckets = static_cast<std::size_t>(N >> kBucketBits) + 1;
-    auto memberOf = [&](std::int64_t i) { // the member's first line, or -1
+    // The first line of line i's group when line i is a later member of it;
+    // else negative (no key, or a group's first line).
+    auto memberOf = [&](std::int64_t i) {
         const std::int32_t v = lineGroup[static_cast<std::size_t>(i)];
-        return v < i ? v : -1; // no key (negative), or the first line itself
+        return v < i ? v : -1;
     };
     std::vector<std::uint64_t> bucketStart(buckets + 1, 0);
     for (std::int64_t i = 0; i < N; ++i)
