@@ -20,7 +20,7 @@ std::size_t countByteScalar(const char* p, std::size_t n, char byte) noexcept {
     return count;
 }
 
-// From offset `from` on.
+// The offsets (from p) of the bytes of p[from, n) that equal `byte`.
 std::size_t findByteOffsetsScalar(const char* p, std::size_t from, std::size_t n, char byte, std::uint16_t* out) noexcept {
     std::size_t k = 0;
     for (std::size_t i = from; i < n; ++i) {

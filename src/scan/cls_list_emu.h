@@ -162,10 +162,6 @@ public:
         if (compact() || items_.empty()) starts_.reserve(count);
         else items_.reserve(count);
     }
-    // Asks for an item's text ahead of a ListView of it: an entry's key may
-    // lie anywhere in the lines. A bulk-loaded line is asked for at both
-    // ends, from its record alone (which PrefetchItem may have asked for),
-    // so that nothing here waits for the text.
     // When every line was loaded in bulk from one block: the block, and
     // where its last line ends. False otherwise.
     bool OneTextBlock(const char*& base, std::size_t& end) const noexcept {
@@ -174,6 +170,10 @@ public:
         end = segments_.front().end;
         return true;
     }
+    // Asks for an item's text ahead of a ListView of it: an entry's key may
+    // lie anywhere in the lines. A bulk-loaded line is asked for at both
+    // ends, from its record alone (which PrefetchItem may have asked for),
+    // so that nothing here waits for the text.
     void PrefetchText(std::int32_t lngItemNumber) const {
 #if defined(__GNUC__)
         if (compact()) {

@@ -968,8 +968,9 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     // 16K consecutive first lines: one walk over the lines counts them, one
     // writes them. Then each bucket in turn counts its groups' members, lays
     // out the groups and places the members, with counters that stay in the
-    // cache. Each entry borrows its key from its line, unless the memory plan
-    // asks for copies.
+    // cache. (Where the key table has no room for the pairs, the members are
+    // placed the slower way below.) Each entry borrows its key from its line,
+    // unless the memory plan asks for copies.
     constexpr int kBucketBits = 14;
     const auto buckets = static_cast<std::size_t>(N >> kBucketBits) + 1;
     // The first line of line i's group when line i is a later member of it;
@@ -983,33 +984,27 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         if (const std::int32_t g = memberOf(i); g >= 0) ++bucketStart[(static_cast<std::size_t>(g) >> kBucketBits) + 1];
     for (std::size_t b = 0; b < buckets; ++b) bucketStart[b + 1] += bucketStart[b];
     const std::uint64_t members = bucketStart[buckets];
-    // Each member as its first line (high half) and its own line: where the
-    // key table was, when that has the room, as its memory is the system's
-    // already and fresh memory costs a clearing.
-    std::optional<HugeArray<std::uint64_t>> ownPairs;
-    std::uint64_t* pairs = nullptr;
-    if (table->size() / 2 >= members) { // the table's words, two a pair
-        table->discardFrom(static_cast<std::size_t>(members * 2));
-        pairs = reinterpret_cast<std::uint64_t*>(&(*table)[0]);
-    } else {
-        table.reset();
-        ownPairs.emplace(static_cast<std::size_t>(members));
-        pairs = &(*ownPairs)[0];
-    }
-    {
-        std::vector<std::uint64_t> next(bucketStart.begin(), bucketStart.end() - 1);
-        for (std::int64_t i = 0; i < N; ++i)
-            if (const std::int32_t g = memberOf(i); g >= 0)
-                pairs[next[static_cast<std::size_t>(g) >> kBucketBits]++] =
-                    (static_cast<std::uint64_t>(g) << 32) | static_cast<std::uint32_t>(i);
-    }
-    // The entries' lines go where the line groups were, which the pairs now
-    // hold: there are never more entries than lines.
-    std::int32_t* const lineOf = &lineGroup[0];
     std::vector<std::uint32_t> sizes; // of the reported groups, in their order
-    sizes.reserve(static_cast<std::size_t>(members));
     std::uint32_t total = 0;
-    {
+    std::int32_t* lineOf = nullptr;
+    std::optional<HugeArray<std::int32_t>> ownLineOf;
+    if (table->size() / 2 >= members) { // the table's words, two a pair
+        // Each member as its first line (high half) and its own line, where
+        // the key table was: its memory is the system's already, and fresh
+        // memory costs a clearing.
+        table->discardFrom(static_cast<std::size_t>(members * 2));
+        auto* const pairs = reinterpret_cast<std::uint64_t*>(&(*table)[0]);
+        {
+            std::vector<std::uint64_t> next(bucketStart.begin(), bucketStart.end() - 1);
+            for (std::int64_t i = 0; i < N; ++i)
+                if (const std::int32_t g = memberOf(i); g >= 0)
+                    pairs[next[static_cast<std::size_t>(g) >> kBucketBits]++] =
+                        (static_cast<std::uint64_t>(g) << 32) | static_cast<std::uint32_t>(i);
+        }
+        // The entries' lines go where the line groups were, which the pairs
+        // now hold: there are never more entries than lines.
+        lineOf = &lineGroup[0];
+        sizes.reserve(static_cast<std::size_t>(members));
         // Per first line of the bucket: its members, then its next place.
         std::vector<std::uint32_t> at(std::size_t{1} << kBucketBits, 0);
         for (std::size_t b = 0; b < buckets; ++b) {
@@ -1030,11 +1025,50 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
             for (std::uint64_t k = from; k < to; ++k) lineOf[slot(pairs[k])++] = static_cast<std::int32_t>(pairs[k]);
             for (std::uint64_t k = from; k < to; ++k) slot(pairs[k]) = 0;
         }
-        scan.lUniqueDups += static_cast<std::int32_t>(sizes.size());
+        table.reset();
+        lineGroup.discardFrom(total);
+    } else {
+        // Many repeats of few keys, in a table sized for the keys: the pairs
+        // would need fresh memory, twice what the entries' lines take. So
+        // each group counts its members at its first line (which recorded
+        // itself, and comes before them), and one walk places every member
+        // instead: a group's first line takes the group's places and keeps
+        // the next free one, which each later line of it takes in turn.
+        std::uint32_t groups = 0;
+        for (std::int64_t i = 0; i < N; ++i)
+            if (const std::int32_t g = memberOf(i); g >= 0) {
+                std::int32_t& first = lineGroup[static_cast<std::size_t>(g)];
+                if (first == g) ++groups;
+                ++first; // first line + members
+            }
+        total = static_cast<std::uint32_t>(members) + groups;
+        sizes.reserve(groups);
+        if (table->size() >= total) {
+            table->discardFrom(total);
+            lineOf = reinterpret_cast<std::int32_t*>(&(*table)[0]);
+        } else {
+            table.reset();
+            ownLineOf.emplace(total);
+            lineOf = &(*ownLineOf)[0];
+        }
+        std::uint32_t placed = 0;
+        for (std::int64_t i = 0; i < N; ++i) {
+            const std::int32_t v = lineGroup[static_cast<std::size_t>(i)];
+            if (v < 0) continue; // no key
+            if (v >= i) {
+                const auto size = static_cast<std::uint32_t>(v - i + 1);
+                if (size < 2) continue;
+                lineOf[placed] = static_cast<std::int32_t>(i);
+                lineGroup[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(placed + 1);
+                placed += size;
+                sizes.push_back(size);
+                continue;
+            }
+            lineOf[static_cast<std::size_t>(lineGroup[static_cast<std::size_t>(v)]++)] = static_cast<std::int32_t>(i);
+        }
+        lineGroup.release();
     }
-    table.reset();
-    ownPairs.reset();
-    lineGroup.discardFrom(total);
+    scan.lUniqueDups += static_cast<std::int32_t>(sizes.size());
     clsListEmu& dups = doc.lstDuplicates;
     dups.SetEntryWidth(scan.W);
     const std::int32_t base = dups.ListCount();
@@ -1085,6 +1119,8 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         }
         fill(0, other.joinable() ? total / 2 : total);
     }
+    table.reset();
+    ownLineOf.reset();
     lineGroup.release();
     // Every entry carries its group's first line index in front, as the
     // scan-time form has it.

@@ -414,6 +414,27 @@ TEST(FindDuplicates, AKeyTableTooSmallOrSizedByEstimateGivesTheSameEntries) {
     }
 }
 
+TEST(FindDuplicates, ManyRepeatsOfFewKeysInATableSizedForTheKeys) {
+    // 100,000 lines of 400 keys, with the key table sized by the estimate of
+    // distinct lines: far more members than that table holds as pairs, so
+    // they are placed the other way. The entries must be the same.
+    std::mt19937 rng(9);
+    std::vector<std::string> lines;
+    for (int i = 0; i < 100000; ++i) lines.push_back((rng() % 2 ? "Key " : "key ") + std::to_string(rng() % 200));
+    for (const int exact : {0, 1}) {
+        SettingsValues s = SettingsValues::Defaults();
+        s.Load_CaseSensitive = exact;
+        ProgressStep none(1000, {});
+        const Scan plain = scanWith(lines, s, {}, none);
+        for (const bool copy : {false, true}) {
+            const Scan r = scanWith(lines, s, ScanMemoryPlan{-1, copy}, none);
+            EXPECT_EQ(r.entries(), plain.entries()) << "exact " << exact << ", copies " << copy;
+            EXPECT_EQ(r.result.groupSizes, plain.result.groupSizes);
+            EXPECT_EQ(r.result.lUniqueDups, exact ? 400 : 200);
+        }
+    }
+}
+
 TEST(FindDuplicates, CopiedKeysOutliveTheirLinesWhoseTextGoesBehindTheCopying) {
     // 300,000 lines of about 96 bytes, loaded as one block like a file. Group
     // k holds lines k and k + 150,000 (k < 100,000); then two "abc" lines and,
