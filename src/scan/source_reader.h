@@ -79,36 +79,34 @@ private:
 
 // ---------------------------------------------------------------------------
 
-// Both find their line ends a window at a time (see findByteOffsets).
+// Calls onPiece(begin, length) for each piece of [data, data + size) that
+// ends at `end` (an LF right after it going too, when skipLf) or at the end
+// of the text; a separator at the very end adds no empty piece. The
+// separators are found a window at a time (see findByteOffsets).
 template <class Emit>
-void forEachTextLine(const char* data, std::size_t size, Emit&& emit) {
+void forEachPiece(const char* data, std::size_t size, char end, bool skipLf, Emit&& onPiece) {
     std::uint16_t ends[kOffsetWindow + kOffsetSlack];
-    std::size_t pos = 0; // where the next line starts
+    std::size_t pos = 0; // where the next piece starts
     for (std::size_t w = 0; w < size; w += kOffsetWindow) {
-        const std::size_t found = findByteOffsets(data + w, std::min(kOffsetWindow, size - w), '\r', ends);
+        const std::size_t found = findByteOffsets(data + w, std::min(kOffsetWindow, size - w), end, ends);
         for (std::size_t h = 0; h < found; ++h) {
-            const std::size_t cr = w + ends[h];
-            emit(data + pos, cr - pos);
-            pos = cr + 1;
-            if (pos < size && data[pos] == '\n') ++pos;
+            const std::size_t at = w + ends[h];
+            onPiece(data + pos, at - pos);
+            pos = at + 1;
+            if (skipLf && pos < size && data[pos] == '\n') ++pos;
         }
     }
-    if (pos < size) emit(data + pos, size - pos);
+    if (pos < size) onPiece(data + pos, size - pos);
 }
 
 template <class Emit>
-void forEachLfPiece(const char* data, std::size_t size, Emit&& emit) {
-    std::uint16_t ends[kOffsetWindow + kOffsetSlack];
-    std::size_t pos = 0;
-    for (std::size_t w = 0; w < size; w += kOffsetWindow) {
-        const std::size_t found = findByteOffsets(data + w, std::min(kOffsetWindow, size - w), '\n', ends);
-        for (std::size_t h = 0; h < found; ++h) {
-            const std::size_t lf = w + ends[h];
-            emit(data + pos, lf - pos);
-            pos = lf + 1;
-        }
-    }
-    if (pos < size) emit(data + pos, size - pos);
+void forEachTextLine(const char* data, std::size_t size, Emit&& onPiece) {
+    forEachPiece(data, size, '\r', true, onPiece);
+}
+
+template <class Emit>
+void forEachLfPiece(const char* data, std::size_t size, Emit&& onPiece) {
+    forEachPiece(data, size, '\n', false, onPiece);
 }
 
 } // namespace twinsift
