@@ -2,7 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <condition_variable>
+#include <mutex>
 #include <random>
+#include <thread>
 #include <filesystem>
 #include <system_error>
 
@@ -110,8 +113,65 @@ void TempFileGuard::remove() {
     path_.clear();
 }
 
+struct OutputFile::Writer {
+    std::thread thread;
+    std::mutex m;
+    std::condition_variable cv;
+    std::unique_ptr<char[]> buffer; // being written while `size` is not 0
+    std::size_t size = 0;
+    bool stop = false;
+};
+
+OutputFile::OutputFile() = default;
+
 OutputFile::~OutputFile() {
+    stopWriter();
     if (file_) std::fclose(file_);
+}
+
+void OutputFile::handOver() {
+    if (!writer_) {
+        writer_ = std::make_unique<Writer>();
+        writer_->buffer = std::make_unique<char[]>(kBufferSize);
+        writer_->thread = std::thread([this] {
+            Writer& w = *writer_;
+            std::unique_lock<std::mutex> lock(w.m);
+            for (;;) {
+                w.cv.wait(lock, [&] { return w.size > 0 || w.stop; });
+                if (w.size == 0) return;
+                lock.unlock();
+                writeOut(w.buffer.get(), w.size);
+                lock.lock();
+                w.size = 0;
+                w.cv.notify_all();
+            }
+        });
+    }
+    Writer& w = *writer_;
+    std::unique_lock<std::mutex> lock(w.m);
+    w.cv.wait(lock, [&] { return w.size == 0; });
+    std::swap(buffer_, w.buffer);
+    w.size = used_;
+    used_ = 0;
+    w.cv.notify_all();
+}
+
+void OutputFile::drain() {
+    if (!writer_) return;
+    Writer& w = *writer_;
+    std::unique_lock<std::mutex> lock(w.m);
+    w.cv.wait(lock, [&] { return w.size == 0; });
+}
+
+void OutputFile::stopWriter() {
+    if (!writer_) return;
+    {
+        std::lock_guard<std::mutex> lock(writer_->m);
+        writer_->stop = true;
+    }
+    writer_->cv.notify_all();
+    writer_->thread.join();
+    writer_.reset();
 }
 
 bool OutputFile::open(const std::string& path) {
@@ -147,13 +207,10 @@ bool OutputFile::openTempFor(const std::string& target) {
     return true;
 }
 
-bool OutputFile::flushBuffer() {
-    if (used_ == 0) return !failed_;
-    if (!failed_ && std::fwrite(buffer_.get(), 1, used_, file_) != used_) failed_ = true;
-    written_ += used_;
-    used_ = 0;
+void OutputFile::writeOut(const char* data, std::size_t size) {
+    if (!failed_ && std::fwrite(data, 1, size, file_) != size) failed_ = true;
+    written_ += size;
     startWriteBack();
-    return !failed_;
 }
 
 void OutputFile::startWriteBack() {
@@ -176,13 +233,14 @@ void OutputFile::startWriteBack() {
 bool OutputFile::write(std::string_view bytes) {
     if (!file_ || failed_) return false;
     if (used_ + bytes.size() > kBufferSize) {
-        if (!flushBuffer()) return false;
         if (bytes.size() > kBufferSize) {
-            if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) failed_ = true;
-            written_ += bytes.size();
-            startWriteBack();
+            // Too big for a buffer: written from where it is, after what came before.
+            if (used_ > 0) handOver();
+            drain();
+            writeOut(bytes.data(), bytes.size());
             return !failed_;
         }
+        handOver();
     }
     std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
     used_ += bytes.size();
@@ -191,7 +249,12 @@ bool OutputFile::write(std::string_view bytes) {
 
 bool OutputFile::close(bool sync) {
     if (!file_) return false;
-    flushBuffer();
+    if (used_ > 0) {
+        if (writer_) handOver();
+        else writeOut(buffer_.get(), used_);
+        used_ = 0;
+    }
+    stopWriter();
     if (!failed_ && std::fflush(file_) != 0) failed_ = true;
     if (!failed_ && sync && !syncFile(file_)) failed_ = true;
     if (std::fclose(file_) != 0) failed_ = true;

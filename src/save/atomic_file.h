@@ -3,6 +3,7 @@
 // content: the text goes into a temporary file beside the target, is flushed to
 // the disk, and then takes the target's place in one rename.
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -12,10 +13,14 @@
 namespace twinsift {
 
 // A sequential output file with a large buffer. Every failure is remembered;
-// once failed, further writes do nothing and close() reports false.
+// once failed, further writes do nothing and close() reports false. Once the
+// text outgrows one buffer, full buffers go to the file on a thread of their
+// own while the next one fills, so the system's side of writing overlaps with
+// whatever produces the text; a write failure then shows at a later write or
+// at close().
 class OutputFile {
 public:
-    OutputFile() = default;
+    OutputFile();
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -34,14 +39,23 @@ public:
     bool failed() const { return failed_; }
 
 private:
-    bool flushBuffer();
+    struct Writer;
+    // Hands the full buffer to the writer thread, starting it the first time.
+    void handOver();
+    // Waits until the writer thread has written everything handed to it.
+    void drain();
+    void stopWriter();
+    // Writes straight to the file (the writer thread's work, or the caller's
+    // while no buffer is with the writer).
+    void writeOut(const char* data, std::size_t size);
     void startWriteBack();
     std::FILE* file_ = nullptr;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
+    std::unique_ptr<Writer> writer_;
     std::uint64_t written_ = 0;       // bytes handed to the file
     std::uint64_t writeBackFrom_ = 0; // the first of them not yet sent to the disk
-    bool failed_ = false;
+    std::atomic<bool> failed_{false};
     std::string tempPath_;
 };
 

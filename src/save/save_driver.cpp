@@ -4,6 +4,7 @@
 #include "save/save_options.h"
 #include "save/sort_file.h"
 #include "scan/dup_entry.h"
+#include "scan/source_reader.h"
 #include "scan/text_codec.h"
 
 #include <cstdio>
@@ -48,18 +49,19 @@ private:
     std::string text_;
 };
 
-// Reads a text file one line at a time by the reader's rule: a line ends at CR
-// or CR LF; a lone LF stays in the line; a final terminator adds no line.
-class LineStream {
+// Reads a text file a block of whole lines at a time, by the reader's rule: a
+// line ends at CR or CR LF, so a block ends just past a CR (and the LF after
+// it) or at the end of the file. A lone LF stays in its line.
+class LineBlocks {
 public:
-    ~LineStream() { close(); }
+    ~LineBlocks() { close(); }
     bool open(const std::string& path) {
 #ifdef _WIN32
         file_ = _wfopen(toPath(path).c_str(), L"rb");
 #else
         file_ = std::fopen(path.c_str(), "rb");
 #endif
-        buf_.resize(1 << 20);
+        if (buf_.empty()) buf_.resize(kBlock);
         begin_ = end_ = 0;
         eof_ = error_ = false;
         return file_ != nullptr;
@@ -70,46 +72,42 @@ public:
     }
     bool failed() const { return error_; }
 
-    bool next(std::string_view& line) {
-        std::size_t scanFrom = begin_;
-        for (;;) {
-            const void* hit = scanFrom < end_ ? std::memchr(buf_.data() + scanFrom, '\r', end_ - scanFrom) : nullptr;
-            if (hit) {
-                const std::size_t pos = static_cast<std::size_t>(static_cast<const char*>(hit) - buf_.data());
-                if (pos + 1 == end_ && !eof_) {
-                    // Whether an LF follows is in the next block.
-                    const std::size_t off = pos - begin_;
-                    fill();
-                    scanFrom = begin_ + off;
-                    continue;
-                }
-                line = std::string_view(buf_.data() + begin_, pos - begin_);
-                begin_ = pos + 1;
-                if (begin_ < end_ && buf_[begin_] == '\n') ++begin_;
-                return true;
-            }
-            if (eof_) {
-                if (begin_ < end_) {
-                    line = std::string_view(buf_.data() + begin_, end_ - begin_);
-                    begin_ = end_;
-                    return true;
-                }
-                return false;
-            }
-            const std::size_t off = end_ - begin_;
-            fill();
-            scanFrom = begin_ + off;
-        }
-    }
-
-private:
-    void fill() {
+    // The next block; it stays valid until the next call. False at the end
+    // of the file, or after a read error (see failed()).
+    bool next(std::string_view& block) {
         if (begin_ > 0) {
+            // Whatever followed the last block's last line moves to the front.
             std::memmove(buf_.data(), buf_.data() + begin_, end_ - begin_);
             end_ -= begin_;
             begin_ = 0;
         }
-        if (end_ == buf_.size()) buf_.resize(buf_.size() * 2);
+        for (;;) {
+            if (!eof_) fill();
+            if (eof_) {
+                if (end_ == 0) return false;
+                block = std::string_view(buf_.data(), end_);
+                begin_ = end_;
+                return true;
+            }
+            // The last CR before the last byte read: whether an LF follows
+            // the very last one is only known after the next read.
+            std::size_t cr = end_ - 1;
+            while (cr > 0 && buf_[cr - 1] != '\r') --cr;
+            if (cr > 0) {
+                std::size_t cut = cr;
+                if (buf_[cut] == '\n') ++cut;
+                block = std::string_view(buf_.data(), cut);
+                begin_ = cut;
+                return true;
+            }
+            // Not one whole line yet: read on, with room for a longer one.
+            if (end_ == buf_.size()) buf_.resize(buf_.size() * 2);
+        }
+    }
+
+private:
+    static constexpr std::size_t kBlock = std::size_t(4) << 20;
+    void fill() {
         const std::size_t got = std::fread(buf_.data() + end_, 1, buf_.size() - end_, file_);
         if (got == 0) {
             if (std::ferror(file_)) error_ = true;
@@ -321,7 +319,7 @@ bool SaveDriver::runSave(const std::string& target) {
     port_.pumpEvents();
 
     OutputFile out;
-    LineStream in;
+    LineBlocks in;
     // Every way out of the save but the final replace removes the temporary file.
     TempFileGuard tempGuard;
     std::string temp;
@@ -411,6 +409,17 @@ bool SaveDriver::runSave(const std::string& target) {
     std::string scratch;
     PercentStatus saving("Saving...");
 
+    // 14. Tick.
+    auto tick = [&] {
+        if (handled > 1 && (tickEvery == 1 || handled % tickEvery == 1)) {
+            if (const std::string* text = saving.next(static_cast<double>(handled), static_cast<double>(total)))
+                setStatus(*text);
+            port_.setProgressValue(handled - 1);
+            port_.pumpEvents();
+            officeErrorCheck();
+            cancelCheck();
+        }
+    };
     auto handle = [&](std::string_view text, bool firstOfFile) {
         ++handled;
         if (removal[static_cast<std::size_t>(line)]) {
@@ -435,15 +444,7 @@ bool SaveDriver::runSave(const std::string& target) {
                 }
             }
         }
-        // 14. Tick.
-        if (handled > 1 && (tickEvery == 1 || handled % tickEvery == 1)) {
-            if (const std::string* text = saving.next(static_cast<double>(handled), static_cast<double>(total)))
-                setStatus(*text);
-            port_.setProgressValue(handled - 1);
-            port_.pumpEvents();
-            officeErrorCheck();
-            cancelCheck();
-        }
+        tick();
         ++line;
     };
 
@@ -471,23 +472,47 @@ bool SaveDriver::runSave(const std::string& target) {
             return false;
         }
         const bool lfOnly = doc_.bSourceUnix[i];
-        std::string_view text;
-        while (in.next(text)) {
-            if (lfOnly) {
-                std::size_t pos = 0;
-                while (pos < text.size()) {
-                    std::size_t lf = text.find('\n', pos);
-                    if (lf == std::string_view::npos) lf = text.size();
-                    if (line >= static_cast<std::int64_t>(removal.size())) removal.resize(line + 1, 0);
-                    handle(text.substr(pos, lf - pos), line == first);
-                    pos = lf + 1;
-                }
-            } else {
+        // A kept line that ended in CR LF is written as it stands in the
+        // file, so runs of them go out in one piece: `run` holds the bytes of
+        // those not yet written, all from the current block.
+        const bool verbatim = !lfOnly && !testInclude && !filtered;
+        std::string_view run;
+        auto flushRun = [&] {
+            if (!run.empty() && !out.write(run)) fail("Error saving file!");
+            run = {};
+        };
+        std::string_view block;
+        while (in.next(block)) {
+            const char* const blockEnd = block.data() + block.size();
+            forEachTextLine(block.data(), block.size(), [&](const char* text, std::size_t size) {
                 // A file that grew since loading (its time kept) still saves
                 // every line; extra lines are never marked.
-                if (line >= static_cast<std::int64_t>(removal.size())) removal.resize(line + 1, 0);
-                handle(text, line == first);
-            }
+                auto room = [&] {
+                    if (line >= static_cast<std::int64_t>(removal.size())) removal.resize(line + 1, 0);
+                };
+                if (lfOnly) {
+                    forEachLfPiece(text, size, [&](const char* piece, std::size_t length) {
+                        room();
+                        handle(std::string_view(piece, length), line == first);
+                    });
+                    return;
+                }
+                room();
+                const char* const next = text + size + 2;
+                if (verbatim && next <= blockEnd && next[-1] == '\n' && !removal[static_cast<std::size_t>(line)] &&
+                    !(doc_.bBomFound && line == first)) {
+                    // Any other line flushed the run, so this one follows it.
+                    const char* const from = run.empty() ? text : run.data();
+                    run = std::string_view(from, static_cast<std::size_t>(next - from));
+                    ++handled;
+                    tick();
+                    ++line;
+                    return;
+                }
+                flushRun();
+                handle(std::string_view(text, size), line == first);
+            });
+            flushRun();
         }
         const bool readFailed = in.failed();
         in.close();

@@ -1,4 +1,5 @@
 #include "save/atomic_file.h"
+#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -34,4 +35,22 @@ TEST(OutputFile, ABigFileComesOutByteForByteWhateverThePieces) {
     fs::remove(path);
     ASSERT_EQ(got.size(), expected.size());
     EXPECT_TRUE(got == expected);
+}
+
+TEST(OutputFile, AFullDiskShowsAtALaterWriteOrAtClose) {
+    // The limit is reached while earlier buffers are being written behind the
+    // caller's back: the failure must still come out, and nothing may hang.
+    const fs::path path = fs::temp_directory_path() / ("twinsift_full_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".txt");
+    {
+        test::ScopedFileSizeLimit full(3u << 20);
+        if (!full.active()) GTEST_SKIP() << "no file size limit here";
+        OutputFile out;
+        ASSERT_TRUE(out.open(path.string()));
+        const std::string line(100, 'x');
+        bool allTaken = true;
+        for (int i = 0; i < 100000 && allTaken; ++i) allTaken = out.writeLine(line);
+        EXPECT_FALSE(out.close() && allTaken);
+        EXPECT_TRUE(out.failed());
+    }
+    fs::remove(path);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <random>
 
 using namespace twinsift;
 using namespace twinsift::test;
@@ -213,6 +214,53 @@ TEST_F(SaveFixture, TickStatusesRoundHalfToEven) {
     EXPECT_EQ(port.progressMax, 120);
     EXPECT_EQ(port.progressValue, 120);
     EXPECT_EQ(readFile(out), numbered(1, 120));
+}
+
+TEST_F(SaveFixture, BigFileWithEveryLineEndSavesLineByLine) {
+    // Several read blocks' worth: CR LF, lone CR and LF inside lines, empty
+    // lines, one line longer than a block, and no end on the last line. Each
+    // kept line goes out as its text and CR LF, whatever ended it.
+    std::mt19937 rng(7);
+    std::string source;
+    std::vector<std::string> lines;
+    for (int i = 0; source.size() < (9u << 20); ++i) {
+        std::string text;
+        if (i == 20000) {
+            text.assign(5u << 20, 'L');
+        } else {
+            const int length = static_cast<int>(rng() % 60);
+            for (int k = 0; k < length; ++k) text += rng() % 17 == 0 ? '\n' : static_cast<char>('a' + rng() % 26);
+        }
+        // A line whose text starts with an LF would join a CR before it as CR LF.
+        if (!text.empty() && text.front() == '\n') text.front() = '-';
+        lines.push_back(text);
+        source += text;
+        source += rng() % 4 == 0 ? "\r" : "\r\n";
+    }
+    lines.push_back("last");
+    source += "last";
+    load({source});
+    ASSERT_EQ(doc.lstOriginal.ListCount(), static_cast<std::int32_t>(lines.size()));
+
+    std::vector<int> removed;
+    std::string expected;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (rng() % 3 == 0) {
+            removed.push_back(static_cast<int>(i + 1));
+        } else {
+            expected += lines[i];
+            expected += "\r\n";
+        }
+    }
+    mark(removed);
+    const std::string out = target();
+    driver.cmdSave_Click();
+    EXPECT_EQ(driver.outcome(), SaveOutcome::Saved);
+    EXPECT_EQ(driver.linesRemoved(), static_cast<std::int64_t>(removed.size()));
+    const std::string got = readFile(out);
+    ASSERT_EQ(got.size(), expected.size());
+    EXPECT_TRUE(got == expected);
+    EXPECT_EQ(port.progressValue, static_cast<std::int64_t>(lines.size()));
 }
 
 TEST_F(SaveFixture, SortingAndItsFailure) {
