@@ -14,7 +14,10 @@ namespace {
 
 
 // Compares each key with the one before it; under a case-insensitive scan the
-// previous key is upper-cased once and kept, not once per comparison.
+// previous key is upper-cased once and kept, not once per comparison. A key
+// that stays put while the walk runs (a line reference's) is kept as a view,
+// and the very same bytes again are equal without a look at them: entries of
+// one group often share their key's bytes.
 class KeyWalker {
 public:
     KeyWalker(bool caseSensitive, Codec codec) : caseSensitive_(caseSensitive), codec_(codec) {}
@@ -22,15 +25,26 @@ public:
     void reset(std::string_view key) {
         if (caseSensitive_) {
             prev_.assign(key);
+            prevView_ = prev_;
         } else {
             prev_ = toUpper(key, codec_);
         }
+        stableAt_ = nullptr;
     }
-    // True when key differs from the previous key; it becomes the previous key.
-    bool differsAndAdvance(std::string_view key) {
+    // True when key differs from the previous key; it becomes the previous
+    // key. `stable`: its bytes stay where they are until the walk ends.
+    bool differsAndAdvance(std::string_view key, bool stable = false) {
+        if (stable && key.data() == stableAt_ && key.size() == stableSize_) return false;
+        stableAt_ = stable ? key.data() : nullptr;
+        stableSize_ = key.size();
         if (caseSensitive_) {
-            const bool differs = key != std::string_view(prev_);
-            if (differs) prev_.assign(key);
+            const bool differs = key != prevView_;
+            if (stable) {
+                prevView_ = key;
+            } else if (differs) {
+                prev_.assign(key);
+                prevView_ = prev_;
+            }
             return differs;
         }
         std::string up = toUpper(key, codec_);
@@ -46,7 +60,10 @@ public:
 private:
     bool caseSensitive_;
     Codec codec_;
-    std::string prev_;
+    std::string prev_;           // the previous key (upper-cased when case-insensitive)
+    std::string_view prevView_;  // case-sensitive: the previous key, in prev_ or where it stays
+    const char* stableAt_ = nullptr; // where the previous key stays, if it does
+    std::size_t stableSize_ = 0;
 };
 
 } // namespace
@@ -168,6 +185,8 @@ void SelectionCommands::runListCommand(Rule rule, std::int32_t keepN) {
         if (ahead >= 0 && ahead < n) list.PrefetchText(ahead);
         return DupEntryKey(list, i);
     };
+    // Whether that key stays put: a line reference's does.
+    auto stays = [&](std::int32_t i) { return list.EntryLineNumber(i) != 0; };
     switch (rule) {
     case Rule::All:
         for (std::int32_t i = 0; i < n; ++i) {
@@ -194,7 +213,7 @@ void SelectionCommands::runListCommand(Rule rule, std::int32_t keepN) {
     case Rule::AllButFirst:
         keys.reset({});
         for (std::int32_t i = 0; i < n; ++i) {
-            if (keys.differsAndAdvance(keyOf(i, i + 16))) {
+            if (keys.differsAndAdvance(keyOf(i, i + 16), stays(i))) {
                 writeFlag(i, false);
             } else {
                 set(i);
@@ -206,7 +225,7 @@ void SelectionCommands::runListCommand(Rule rule, std::int32_t keepN) {
         keys.reset(DupEntryKey(list, 0));
         for (std::int32_t i = 0; i < n; ++i) {
             set(i);
-            if (keys.differsAndAdvance(keyOf(i, i + 16))) {
+            if (keys.differsAndAdvance(keyOf(i, i + 16), stays(i))) {
                 writeFlag(i - 1, false);
                 --doc_.lSelectedCount;
             }
@@ -222,7 +241,7 @@ void SelectionCommands::runListCommand(Rule rule, std::int32_t keepN) {
         keys.reset({});
         for (std::int32_t step = 0; step < n; ++step) {
             const std::int32_t i = forward ? step : n - 1 - step;
-            const bool newGroup = keys.differsAndAdvance(keyOf(i, forward ? i + 16 : i - 16));
+            const bool newGroup = keys.differsAndAdvance(keyOf(i, forward ? i + 16 : i - 16), stays(i));
             if (newGroup || keep > 0) {
                 writeFlag(i, false);
                 keep = newGroup ? keepN - 1 : keep - 1;

@@ -1084,40 +1084,83 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
             dups.SetEntryRef(base + static_cast<std::int32_t>(j), key.data(), static_cast<std::uint32_t>(key.size()), i + 1);
         }
     };
+    // Under the exact comparison the keys of a group are the same bytes, so
+    // each entry borrows its group's first key: only the first line of a
+    // group is read. Fills the groups [from, to), whose first entry is j;
+    // `keep` gives the key's bytes the entries borrow.
+    auto fillGroups = [&](std::size_t from, std::size_t to, std::uint32_t j, auto&& keep) {
+        std::size_t ahead = from;
+        std::uint32_t aheadAt = j;
+        auto next = [&] { aheadAt += sizes[ahead++]; };
+        for (int k = 0; k < 8 && ahead < to; ++k) next();
+        for (std::size_t g = from; g < to; ++g) {
+            if (ahead < to) {
+                lines.PrefetchText(lineOf[aheadAt]);
+                next();
+                if (ahead < to) lines.PrefetchItem(lineOf[aheadAt]);
+            }
+            const std::string_view key = keep(keyOf(lineOf[j]));
+            const std::uint32_t end = j + sizes[g];
+            for (; j < end; ++j)
+                dups.SetEntryRef(base + static_cast<std::int32_t>(j), key.data(), static_cast<std::uint32_t>(key.size()), lineOf[j] + 1);
+        }
+    };
     if (memory.copyKeys) {
         // In entry order, on one thread: each key is copied as its entry is
         // made, and the text before a group's first key goes, as nothing
         // after it needs that text (see clsListEmu::OwnTexts).
         constexpr std::size_t kDiscardStep = 8u << 20;
         clsListEmu& text = doc.lstOriginal;
-        std::uint32_t groupEnd = 0;
-        std::size_t group = 0;
-        std::string_view copied; // the last copy; an equal key shares it
-        for (std::uint32_t j = 0; j < total; ++j) {
-            if (j + 32 < total) lines.PrefetchItem(lineOf[j + 32]);
-            if (j + 16 < total) lines.PrefetchText(lineOf[j + 16]);
-            const std::int32_t i = lineOf[j];
-            const std::string_view key = keyOf(i);
-            if (j == groupEnd) {
+        if (exact) {
+            fillGroups(0, sizes.size(), 0, [&](std::string_view key) {
                 text.DiscardTextBefore(key.data(), kDiscardStep);
-                groupEnd += sizes[group++];
+                return std::string_view(dups.KeepText(key), key.size());
+            });
+        } else {
+            std::uint32_t groupEnd = 0;
+            std::size_t group = 0;
+            std::string_view copied; // the last copy; an equal key shares it
+            for (std::uint32_t j = 0; j < total; ++j) {
+                if (j + 32 < total) lines.PrefetchItem(lineOf[j + 32]);
+                if (j + 16 < total) lines.PrefetchText(lineOf[j + 16]);
+                const std::int32_t i = lineOf[j];
+                const std::string_view key = keyOf(i);
+                if (j == groupEnd) {
+                    text.DiscardTextBefore(key.data(), kDiscardStep);
+                    groupEnd += sizes[group++];
+                }
+                if (key != copied) copied = std::string_view(dups.KeepText(key), key.size());
+                dups.SetEntryRef(base + static_cast<std::int32_t>(j), copied.data(), static_cast<std::uint32_t>(key.size()), i + 1);
             }
-            if (key != copied) copied = std::string_view(dups.KeepText(key), key.size());
-            dups.SetEntryRef(base + static_cast<std::int32_t>(j), copied.data(), static_cast<std::uint32_t>(key.size()), i + 1);
         }
         scan.bKeysOwned = true;
     } else {
         // Each entry is its own: with a second core and keys that may be cut
-        // on two threads, each takes half.
+        // on two threads, each takes half, split between groups.
+        std::size_t halfGroups = 0;
+        std::uint32_t half = 0;
+        while (halfGroups < sizes.size() && half < total / 2) half += sizes[halfGroups++];
+        auto fillPart = [&](bool second) {
+            const auto borrow = [](std::string_view key) { return key; };
+            if (!exact) fill(second ? half : 0, second ? total : half);
+            else if (second) fillGroups(halfGroups, sizes.size(), half, borrow);
+            else fillGroups(0, halfGroups, 0, borrow);
+        };
         std::jthread other; // joined on every way out
         if (parallel && total >= (1u << 16)) {
             try {
-                other = std::jthread([&, half = total / 2] { fill(half, total); });
+                other = std::jthread([&] { fillPart(true); });
             } catch (const std::system_error&) {
                 // No second thread: this one fills them all.
             }
         }
-        fill(0, other.joinable() ? total / 2 : total);
+        if (other.joinable()) {
+            fillPart(false);
+        } else {
+            halfGroups = sizes.size();
+            half = total;
+            fillPart(false);
+        }
     }
     table.reset();
     ownLineOf.reset();

@@ -135,6 +135,47 @@ TEST(Selection, CaseRuleDecidesTheGroups) {
     EXPECT_EQ(flags(doc), "...");
 }
 
+TEST(Selection, EntriesSharingTheirKeysBytesWalkLikeAnyOther) {
+    // Line references of one group may borrow the same key bytes, or have
+    // equal bytes of their own, between entries stored as text.
+    LoadedDocument doc;
+    RunState run;
+    RecordingPort port;
+    SelectionCommands cmd(doc, run, port);
+    static const char text[] = "ab" "ab" "AB" "b";
+    const char* ab = text;
+    const char* ab2 = text + 2;
+    const char* AB = text + 4;
+    const char* b = text + 6;
+    clsListEmu& list = doc.lstDuplicates;
+    list.SetEntryWidth(2);
+    list.AddEntryRef(ab, 2, 1);
+    list.AddEntryRef(ab, 2, 4);
+    list.AddEntryRef(ab2, 2, 6);
+    list.AddItem("[09]   ab");
+    list.AddEntryRef(ab, 2, 11);
+    list.AddEntryRef(AB, 2, 12);
+    list.AddEntryRef(AB, 2, 13);
+    list.AddEntryRef(ab, 1, 2); // "a": a prefix of the same bytes
+    list.AddEntryRef(ab, 1, 3);
+    list.AddItem("[05]   b");
+    list.AddEntryRef(b, 1, 7);
+
+    doc.bScanCaseSensitive = true;
+    cmd.mnuSelAllButFirst_Click();
+    EXPECT_EQ(flags(doc), ".xxxx.x.x.x");
+    cmd.mnuSelAllButLast_Click();
+    EXPECT_EQ(flags(doc), "xxxx.x.x.x.");
+    cmd.SelectAllButFirstN(2);
+    EXPECT_EQ(flags(doc), "..xxx......");
+
+    doc.bScanCaseSensitive = false;
+    cmd.mnuSelAllButFirst_Click();
+    EXPECT_EQ(flags(doc), ".xxxxxx.x.x");
+    cmd.SelectAllButLastN(3);
+    EXPECT_EQ(flags(doc), "xxxx.......");
+}
+
 TEST(Selection, AllButLastOnOneGroupOfTwo) {
     LoadedDocument doc;
     RunState run;

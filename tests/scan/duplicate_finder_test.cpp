@@ -373,6 +373,60 @@ Scan scanWith(const std::vector<std::string>& lines, const SettingsValues& s, co
 
 } // namespace
 
+TEST(FindDuplicates, ManyEntriesEachShowTheirOwnKeyWhicheverWayTheyAreMade) {
+    // More entries than one thread fills, in groups of every size, with keys
+    // that trimming or the case rule make equal: each entry must show its
+    // group's key and its own line, whether the keys are borrowed from the
+    // lines (on two threads, split between groups) or copied.
+    std::mt19937 rng(5);
+    std::vector<std::string> lines;
+    for (int i = 0; i < 150000; ++i) {
+        const unsigned r = rng() % 8;
+        if (r < 3) lines.push_back("u" + std::to_string(i));
+        else if (r < 6) lines.push_back("k" + std::to_string(rng() % 12000));
+        else if (r == 6) lines.push_back("  K" + std::to_string(rng() % 300) + " ");
+        else lines.push_back("k" + std::to_string(rng() % 300));
+    }
+    for (const bool exact : {true, false}) {
+        auto keyOf = [&](std::string s) {
+            s.erase(0, s.find_first_not_of(' '));
+            s.erase(s.find_last_not_of(' ') + 1);
+            if (!exact)
+                for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            return s;
+        };
+        auto shown = [](std::string s) { // the key as the entry shows it: trimmed, own case
+            s.erase(0, s.find_first_not_of(' '));
+            s.erase(s.find_last_not_of(' ') + 1);
+            return s;
+        };
+        std::map<std::string, std::size_t> firstOf;
+        std::map<std::size_t, std::vector<std::size_t>> membersOf;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const auto [it, fresh] = firstOf.emplace(keyOf(lines[i]), i);
+            if (!fresh) membersOf[it->second].push_back(i);
+        }
+        Entries expected;
+        auto pad = [](std::size_t x) {
+            char b[24];
+            std::snprintf(b, sizeof b, "%06zu", x);
+            return std::string(b);
+        };
+        for (const auto& [first, members] : membersOf) {
+            expected.push_back(pad(first) + "[" + pad(first + 1) + "]   " + shown(lines[first]));
+            for (const std::size_t m : members) expected.push_back(pad(first) + "[" + pad(m + 1) + "]   " + shown(lines[m]));
+        }
+        ASSERT_GE(expected.size(), 65536u);
+        SettingsValues s = SettingsValues::Defaults();
+        s.Load_CaseSensitive = exact ? 1 : 0;
+        for (const ScanMemoryPlan plan : {ScanMemoryPlan{}, ScanMemoryPlan{-1, true}}) {
+            ProgressStep step(1000, {});
+            const Scan r = scanWith(lines, s, plan, step);
+            ASSERT_EQ(r.entries(), expected) << "exact " << exact << ", copied " << plan.copyKeys;
+        }
+    }
+}
+
 TEST(FindDuplicates, AKeyTableTooSmallOrSizedByEstimateGivesTheSameEntries) {
     // A table for 20,000 keys overflows a third of the way in (with groups
     // found by then) and the lookup starts again with room for every line:
