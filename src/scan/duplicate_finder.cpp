@@ -603,15 +603,30 @@ bool BlockLineIs(const char* text, std::size_t textEnd, std::size_t at, std::str
     return end == textEnd || text[end] == '\r' || (lfEndsLines && text[end] == '\n');
 }
 
+std::string_view BlockLineKey(const char* text, std::size_t textEnd, std::size_t at, bool lfEndsLines, bool trimmed) noexcept {
+    const char* const begin = text + at;
+    const char* end = text + textEnd;
+    if (const void* cr = std::memchr(begin, '\r', static_cast<std::size_t>(end - begin))) end = static_cast<const char*>(cr);
+    if (lfEndsLines)
+        if (const void* lf = std::memchr(begin, '\n', static_cast<std::size_t>(end - begin))) end = static_cast<const char*>(lf);
+    if (trimmed) {
+        // As LineFilters trims a key that stays non-empty: the blanks at the
+        // end go first, then the control characters they leave at the end.
+        while (end > begin && end[-1] == ' ') --end;
+        while (end > begin && static_cast<unsigned char>(end[-1]) < 32) --end;
+    }
+    return {begin, static_cast<std::size_t>(end - begin)};
+}
+
 int KeySlotWords(const SettingsValues& settings, const LoadedDocument& doc, std::int64_t lines, bool reducedMemory) {
     // Below a few million lines the table and the line records mostly stay
     // in the processor's cache, and the records a wide slot spares cost
     // little (a tenth of the lookup at a million lines, against a sixth at
     // ten million): there the memory goes to no good use.
     constexpr std::int64_t kWideFrom = std::int64_t{1} << 22;
-    const bool wholeLinesOfOneFile = settings.Load_CaseSensitive == 1 && LineFilters::KeysAreWholeLines(settings) &&
-                                     doc.fileCount() == 1 && !doc.bDocIsWord && !doc.bDocIsExcel;
-    return wholeLinesOfOneFile && !reducedMemory && lines >= kWideFrom ? 2 : 1;
+    const bool linesOfOneFile =
+        LineFilters::KeysAreLines(settings) && doc.fileCount() == 1 && !doc.bDocIsWord && !doc.bDocIsExcel;
+    return linesOfOneFile && !reducedMemory && lines >= kWideFrom ? 2 : 1;
 }
 
 void ScanArrays::prefault(const std::atomic<bool>* stop) noexcept {
@@ -677,18 +692,21 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     if (memory.tableKeys > 0) keysRoom = std::min(N, memory.tableKeys);
     else if (memory.tableKeys < 0 && N >= (1 << 16)) keysRoom = std::min(N, estimateDistinctLines(lines, parallel));
     int lanes = parallel && !exact ? 2 : 1;
-    // Whole lines of one text file compared exactly, with memory to spare:
-    // slots of eight bytes, whose upper half says where the line's text
-    // begins. A probe then reaches the text without the line's record, and
-    // tells where the line ends from the byte after the key: every line of
-    // such a block ends at a CR, or at an LF where the file's lines end at LF
-    // (see SourceReader), or where the block's last line ends.
+    // Keys that are the whole lines of one text file, or those lines
+    // trimmed, with memory to spare: slots of eight bytes, whose upper half
+    // says where the key begins in the text. A probe then reaches the text
+    // without the line's record, and finds where the line ends in the text:
+    // every line of such a block ends at a CR, or at an LF where the file's
+    // lines end at LF (see SourceReader), or where the block's last line
+    // ends. Untrimmed and compared exactly, the byte after the key tells.
     const char* text = nullptr;
     std::size_t textEnd = 0;
-    const bool wide = memory.wideSlots && memory.tableKeys == 0 && exact && filters.keysAreWholeLines() &&
-                      doc.fileCount() == 1 && doc.bSourceUnix.size() == 1 && !doc.bDocIsWord && !doc.bDocIsExcel &&
+    const bool wide = memory.wideSlots && memory.tableKeys == 0 && filters.keysAreLines() && doc.fileCount() == 1 &&
+                      doc.bSourceUnix.size() == 1 && !doc.bDocIsWord && !doc.bDocIsExcel &&
                       lines.OneTextBlock(text, textEnd) && textEnd <= 0xFFFFFFFFu;
     const bool lfEndsLines = wide && doc.bSourceUnix[0];
+    const bool wholeLinesExactly = exact && filters.keysAreWholeLines();
+    const bool trimmed = !filters.keysAreWholeLines();
     const std::size_t slotWords = wide ? 2 : 1;
     std::size_t totalSlots = 0, laneSlots = 0;
     std::int64_t laneCap = 0; // keys a lane may hold
@@ -809,16 +827,20 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                         if (narrow(slot) == 0) break;
                         if ((narrow(slot) & ~indexMask) != tag) continue;
                         bool same;
+                        std::string_view candKey;
                         if constexpr (kWide) {
-                            same = BlockLineIs(text, textEnd, static_cast<std::size_t>(slot >> 32), p.key, lfEndsLines);
-                            if (same) {
-                                g = firstLineOf(narrow(slot));
-                                break;
+                            const auto at = static_cast<std::size_t>(slot >> 32);
+                            if (wholeLinesExactly) {
+                                if (BlockLineIs(text, textEnd, at, p.key, lfEndsLines)) {
+                                    g = firstLineOf(narrow(slot));
+                                    break;
+                                }
+                                continue;
                             }
-                            continue;
+                            candKey = BlockLineKey(text, textEnd, at, lfEndsLines, trimmed);
+                        } else {
+                            candKey = filters.PreprocessView(lines.ListView(firstLineOf(narrow(slot))), true);
                         }
-                        const std::string_view candKey =
-                            filters.PreprocessView(lines.ListView(firstLineOf(narrow(slot))), true);
                         if (candKey.size() == p.key.size() &&
                             std::memcmp(candKey.data(), p.key.data(), p.key.size()) == 0) {
                             same = true; // the same bytes: the same key in either comparison
@@ -880,7 +902,8 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                 other = std::thread([&] {
                     try {
                         UpperRooms ownRooms;
-                        runLane(std::false_type{}, 1, *shared, ownRooms); // two lanes: never wide
+                        wide ? runLane(std::true_type{}, 1, *shared, ownRooms)
+                             : runLane(std::false_type{}, 1, *shared, ownRooms);
                     } catch (...) {
                         otherFailed = std::current_exception();
                         shared->abort(otherFailed); // the main lane may be waiting for this one

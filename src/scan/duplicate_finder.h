@@ -72,10 +72,15 @@ struct ScanMemoryPlan {
 // at `textEnd`. So the byte after the key tells whether the line goes on.
 bool BlockLineIs(const char* text, std::size_t textEnd, std::size_t at, std::string_view key, bool lfEndsLines) noexcept;
 
+// The key of the line of such a block whose key begins at `at`: the rest of
+// the line, less what the whitespace step cuts from its end when `trimmed`
+// (blanks, then control characters). The key must not be empty.
+std::string_view BlockLineKey(const char* text, std::size_t textEnd, std::size_t at, bool lfEndsLines, bool trimmed) noexcept;
+
 // The four-byte words of a key table slot for a scan of `lines` lines of this
 // document with these settings: 2 where the keys are the whole lines of one
-// big text file, compared exactly, and memory is not to be saved (the slot
-// then also holds where its line's text begins); else 1.
+// big text file (trimmed or not) and memory is not to be saved (the slot then
+// also holds where its key begins in the text); else 1.
 int KeySlotWords(const SettingsValues& settings, const LoadedDocument& doc, std::int64_t lines, bool reducedMemory);
 
 // Number of decimal digits of n (1 for 0).

@@ -66,9 +66,12 @@ std::size_t findNoCase(std::string_view hay, std::string_view needle, Codec code
 } // namespace
 
 bool LineFilters::KeysAreWholeLines(const SettingsValues& s) {
-    return !isOn(s.Load_RemoveWhitespaces) && !isOn(s.Load_ChkStartPos) && !isOn(s.Load_ChkStartAfterStr) &&
-           !isOn(s.Load_ChkIncludeNumChars) && !isOn(s.Load_ChkIncludeUntilStr) &&
-           (s.Load_TxtProcessFilter.empty() || !isOn(s.Load_ChkAdvancedFilter));
+    return !isOn(s.Load_RemoveWhitespaces) && KeysAreLines(s);
+}
+
+bool LineFilters::KeysAreLines(const SettingsValues& s) {
+    return !isOn(s.Load_ChkStartPos) && !isOn(s.Load_ChkStartAfterStr) && !isOn(s.Load_ChkIncludeNumChars) &&
+           !isOn(s.Load_ChkIncludeUntilStr) && (s.Load_TxtProcessFilter.empty() || !isOn(s.Load_ChkAdvancedFilter));
 }
 
 LineFilters::LineFilters(const SettingsValues& s, Codec codec, bool bRegExpAvailable)

@@ -46,6 +46,10 @@ public:
         return !removeWhitespace_ && !skipChars_ && !skipUntil_ && !keepChars_ && !cutAt_ && !advanced_;
     }
     static bool KeysAreWholeLines(const SettingsValues& settings);
+    // True when every key is its whole line, or its whole line as the
+    // whitespace step trims it (in the scan); the settings alone can tell it.
+    bool keysAreLines() const noexcept { return !skipChars_ && !skipUntil_ && !keepChars_ && !cutAt_ && !advanced_; }
+    static bool KeysAreLines(const SettingsValues& settings);
 
 private:
     struct Part {

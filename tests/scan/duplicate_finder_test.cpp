@@ -534,8 +534,9 @@ TEST(FindDuplicates, CopiedKeysOutliveTheirLinesWhoseTextGoesBehindTheCopying) {
 }
 
 TEST(FindDuplicates, WholeLinesOfAFileGroupAsTheyDoOneByOne) {
-    // Exact whole-line keys of one text file: the lookup finds a line's text
-    // from its table slot and where it ends from the byte after the key. Each
+    // Keys that are the lines of one text file, trimmed or not: the lookup
+    // finds a key's text from its table slot and where the line ends from
+    // the text (exact whole lines: from the byte after the key). Each
     // file, read as the program reads it, must give the entries the same
     // lines give when added one by one: prefixes of other lines, LFs inside
     // CR lines, a last line without an end, a last LF line before a CR, a
@@ -543,7 +544,7 @@ TEST(FindDuplicates, WholeLinesOfAFileGroupAsTheyDoOneByOne) {
     twinsift::test::TempDir dir;
     std::mt19937 rng(5);
     std::string big;
-    const char* bits[] = {"ab", "abc", "a", "ab\ncd", "abc\n", "", "b"};
+    const char* bits[] = {"ab", "abc", "a", "ab\ncd", "abc\n", "", "b", " ab ", "AB", "ab\t", "ab \x01", "\x01 aB", "  "};
     for (int i = 0; i < 20000; ++i) {
         big += bits[rng() % std::size(bits)];
         big += std::to_string(rng() % 300);
@@ -555,12 +556,16 @@ TEST(FindDuplicates, WholeLinesOfAFileGroupAsTheyDoOneByOne) {
         {"lf.txt", "c\nab\nc\nabc\nab\nc\r"},
         {"lf2.txt", "c\nab\nabc\nab\nc"},
         {"cr.txt", "a\rb\ra\ra\n\rb"},
+        {"trim.txt", "ab  \r\n  ab\r\nab \x01\r\nab\x01 \r\nAB\r\n ab \n\r\n\x01\r\n \x01 \r\nab \x01"},
+        {"trimlf.txt", "ab \nab \n Ab\nab\t\nAB \x01\nab \x01 \n\x01" "ab\r"},
         {"big.txt", big},
     };
-    SettingsValues s = SettingsValues::Defaults();
-    s.Load_CaseSensitive = 1;
-    s.Load_RemoveWhitespaces = 0;
+    // Exact and default comparisons, keys trimmed or not.
+    for (const auto& [exact, trim] : {std::pair{1, 0}, std::pair{1, 1}, std::pair{0, 1}, std::pair{0, 0}})
     for (const auto& [name, bytes] : files) {
+        SettingsValues s = SettingsValues::Defaults();
+        s.Load_CaseSensitive = exact;
+        s.Load_RemoveWhitespaces = trim;
         Scan r;
         r.doc.resetFiles({dir.write(name, bytes)});
         SourceReader reader(r.doc, s);
@@ -579,12 +584,12 @@ TEST(FindDuplicates, WholeLinesOfAFileGroupAsTheyDoOneByOne) {
         r.result = FindDuplicates(r.doc, filters, s, none, wide);
         const Scan plain = scanWith(lines, s, {}, none);
         ASSERT_GT(plain.doc.lstDuplicates.ListCount(), 0) << name;
-        EXPECT_EQ(r.entries(), plain.entries()) << name;
+        EXPECT_EQ(r.entries(), plain.entries()) << name << " exact " << exact << " trimmed " << trim;
         EXPECT_EQ(r.result.lUniqueDups, plain.result.lUniqueDups) << name;
     }
 }
 
-TEST(FindDuplicates, WideSlotsOnlyForWholeLinesOfOneBigTextFileWithMemoryToSpare) {
+TEST(FindDuplicates, WideSlotsOnlyForTheLinesOfOneBigTextFileWithMemoryToSpare) {
     SettingsValues s = SettingsValues::Defaults();
     s.Load_CaseSensitive = 1;
     s.Load_RemoveWhitespaces = 0;
@@ -596,15 +601,51 @@ TEST(FindDuplicates, WideSlotsOnlyForWholeLinesOfOneBigTextFileWithMemoryToSpare
     EXPECT_EQ(KeySlotWords(s, doc, 1000, false), 1) << "a small file";
     SettingsValues t = s;
     t.Load_CaseSensitive = 0;
-    EXPECT_EQ(KeySlotWords(t, doc, kBig, false), 1) << "upper case";
-    t = s;
+    EXPECT_EQ(KeySlotWords(t, doc, kBig, false), 2) << "upper case";
     t.Load_RemoveWhitespaces = 1;
-    EXPECT_EQ(KeySlotWords(t, doc, kBig, false), 1) << "trimmed keys";
+    EXPECT_EQ(KeySlotWords(t, doc, kBig, false), 2) << "trimmed keys";
     t = s;
     t.Load_ChkStartPos = 1;
     EXPECT_EQ(KeySlotWords(t, doc, kBig, false), 1) << "keys cut from the lines";
     doc.resetFiles({"a.txt", "b.txt"});
     EXPECT_EQ(KeySlotWords(s, doc, kBig, false), 1) << "several files";
+}
+
+TEST(FindDuplicates, ALineOfABlockGivesTheKeyTheFiltersCutFromIt) {
+    // Where a probe finds another line's key from the text alone: it must
+    // end where trimming ends it, for lines of blanks, control characters,
+    // LFs inside CR lines and the last line without an end.
+    std::mt19937 rng(3);
+    const char pieces[] = {' ', ' ', '\t', '\x01', '\n', 'a', 'B', '\xC3'};
+    for (const bool lfEndsLines : {false, true}) {
+        for (const int trim : {0, 1}) {
+            SettingsValues s = SettingsValues::Defaults();
+            s.Load_RemoveWhitespaces = trim;
+            const LineFilters filters(s, Codec::Utf8);
+            std::string text;
+            std::vector<std::pair<std::size_t, std::size_t>> lines; // begin, length
+            for (int i = 0; i < 3000; ++i) {
+                std::string line;
+                const int length = static_cast<int>(rng() % 7);
+                for (int k = 0; k < length; ++k) {
+                    const char c = pieces[rng() % std::size(pieces)];
+                    if (!(c == '\n' && lfEndsLines)) line += c;
+                }
+                lines.emplace_back(text.size(), line.size());
+                text += line;
+                if (i + 1 < 3000) text += lfEndsLines ? "\n" : (rng() % 2 ? "\r\n" : "\r");
+            }
+            for (const auto& [begin, length] : lines) {
+                const std::string_view line(text.data() + begin, length);
+                const std::string_view key = filters.PreprocessView(line, true);
+                if (key.empty()) continue; // never in the key table
+                const auto at = static_cast<std::size_t>(key.data() - text.data());
+                const std::string_view got = BlockLineKey(text.data(), text.size(), at, lfEndsLines, trim == 1);
+                ASSERT_EQ(got.data(), key.data());
+                ASSERT_EQ(got, key) << "lf " << lfEndsLines << " trim " << trim << " line at " << begin;
+            }
+        }
+    }
 }
 
 TEST(FindDuplicates, ALineOfABlockIsAKeyOnlyWhereTheLineEndsWithIt) {
