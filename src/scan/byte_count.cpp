@@ -30,7 +30,41 @@ std::size_t findByteOffsetsScalar(const char* p, std::size_t from, std::size_t n
     return k;
 }
 
+std::size_t upperAsciiFindLeadsScalar(const char* p, std::size_t from, std::size_t n, char* upper,
+                                     std::uint16_t* leads) noexcept {
+    std::size_t k = 0;
+    for (std::size_t i = from; i < n; ++i) {
+        const auto c = static_cast<unsigned char>(p[i]);
+        upper[i] = static_cast<char>(static_cast<unsigned>(c - 'a') < 26u ? c - 32 : c);
+        leads[k] = static_cast<std::uint16_t>(i);
+        k += c >= 0xC0;
+    }
+    return k;
+}
+
 #if TWINSIFT_COUNT_AVX2
+__attribute__((target("avx2,bmi"))) std::size_t upperAsciiFindLeadsAvx2(const char* p, std::size_t n, char* upper,
+                                                                      std::uint16_t* leads) noexcept {
+    const __m256i beforeA = _mm256_set1_epi8('a' - 1);
+    const __m256i afterZ = _mm256_set1_epi8('z' + 1);
+    const __m256i caseBit = _mm256_set1_epi8(0x20);
+    // A byte of 0xC0 or above is, as a signed one, from -64 to -1.
+    const __m256i belowLead = _mm256_set1_epi8(-65);
+    std::size_t k = 0, i = 0;
+    for (; i + 32 <= n; i += 32) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
+        // Signed: bytes above ASCII are negative, so never taken for letters.
+        const __m256i lower = _mm256_and_si256(_mm256_cmpgt_epi8(v, beforeA), _mm256_cmpgt_epi8(afterZ, v));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(upper + i), _mm256_xor_si256(v, _mm256_and_si256(lower, caseBit)));
+        auto m = static_cast<std::uint32_t>(_mm256_movemask_epi8(v) & _mm256_movemask_epi8(_mm256_cmpgt_epi8(v, belowLead)));
+        while (m != 0) {
+            leads[k++] = static_cast<std::uint16_t>(i + static_cast<std::size_t>(__builtin_ctz(m)));
+            m &= m - 1;
+        }
+    }
+    return k + upperAsciiFindLeadsScalar(p, i, n, upper, leads + k);
+}
+
 // Sixty-four bytes at a time: the matches of a block become a bit mask, and
 // the first four of its offsets are written whether there are four or not,
 // so that the usual one or two take no branch of their own.
@@ -93,6 +127,13 @@ std::size_t findByteOffsets(const char* data, std::size_t size, char byte, std::
     if (size >= 64 && cpuHasAvx2()) return findByteOffsetsAvx2(data, size, byte, out);
 #endif
     return findByteOffsetsScalar(data, 0, size, byte, out);
+}
+
+std::size_t upperAsciiFindLeads(const char* data, std::size_t size, char* upper, std::uint16_t* leads) noexcept {
+#if TWINSIFT_COUNT_AVX2
+    if (size >= 64 && cpuHasAvx2()) return upperAsciiFindLeadsAvx2(data, size, upper, leads);
+#endif
+    return upperAsciiFindLeadsScalar(data, 0, size, upper, leads);
 }
 
 std::size_t countByte(const char* data, std::size_t size, char byte) noexcept {

@@ -1,5 +1,7 @@
 #include "scan/duplicate_finder.h"
 
+#include "scan/byte_count.h"
+
 #include "scan/distinct_count.h"
 
 #include <unicode/uchar.h>
@@ -201,6 +203,7 @@ public:
             for (std::size_t i = 0; i < s.size(); ++i) out[i] = cp1252_[static_cast<unsigned char>(s[i])];
             return s.size();
         }
+        if (s.size() >= kLongKey) return writeLong(s, out);
         // Eight bytes at a time, written folded at once; then each character
         // above ASCII that begins among them is put in upper case in place.
         // That keeps every byte where it was, as long as no character changes
@@ -252,6 +255,53 @@ public:
     }
 
 private:
+    // From this length on, a key is written folded as a whole first, and
+    // then its characters above ASCII are put in upper case, found a window
+    // at a time.
+    static constexpr std::size_t kLongKey = 256;
+    std::size_t writeLong(std::string_view s, char* const out) const {
+        const auto* const begin = reinterpret_cast<const unsigned char*>(s.data());
+        const auto* const end = begin + s.size();
+        std::uint16_t leads[kOffsetWindow + kOffsetSlack];
+        for (std::size_t w = 0; w < s.size();) {
+            const std::size_t length = std::min(kOffsetWindow, s.size() - w);
+            const std::size_t found = upperAsciiFindLeads(s.data() + w, length, out + w, leads);
+            std::size_t next = w + length;
+            for (std::size_t h = 0; h < found; ++h) {
+                const std::size_t at = w + leads[h];
+                if (next < s.size() && at + 3 > next) {
+                    // It may reach into the next window, whose writing would
+                    // undo it: that window begins with it instead.
+                    next = at;
+                    break;
+                }
+                const unsigned char* const q = begin + at;
+                const unsigned char c = *q;
+                std::size_t n = 0;
+                char32_t cp = 0;
+                if (c < 0xE0) {
+                    if (end - q < 2 || (q[1] & 0xC0) != 0x80 || c < 0xC2) continue;
+                    cp = (static_cast<char32_t>(c & 0x1F) << 6) | (q[1] & 0x3F);
+                    n = 2;
+                } else if (c < 0xF0) {
+                    if (end - q < 3 || (q[1] & 0xC0) != 0x80 || (q[2] & 0xC0) != 0x80) continue;
+                    cp = (static_cast<char32_t>(c & 0x0F) << 12) | (static_cast<char32_t>(q[1] & 0x3F) << 6) | (q[2] & 0x3F);
+                    if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) continue;
+                    n = 3;
+                } else if (c > 0xF4) {
+                    continue;
+                }
+                // Every byte so far is where it was, so this character is too.
+                const std::uint32_t packed = n ? table_[cp] : 0;
+                if ((packed >> 24) != n || n == 0) return static_cast<std::size_t>(writeFrom(s, at, out + at) - out);
+                std::memcpy(out + at, &packed, 2);
+                if (n == 3) out[at + 2] = static_cast<char>(packed >> 16);
+            }
+            w = next;
+        }
+        return s.size();
+    }
+
     // The upper case of s from byte `at` on, a character at a time, written
     // at o; returns where it ends.
     char* writeFrom(std::string_view s, std::size_t at, char* o) const {
