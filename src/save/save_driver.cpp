@@ -51,11 +51,15 @@ private:
 
 // Reads a text file a block of whole lines at a time, by the reader's rule: a
 // line ends at CR or CR LF, so a block ends just past a CR (and the LF after
-// it) or at the end of the file. A lone LF stays in its line.
+// it) or at the end of the file. A lone LF stays in its line, but where the
+// file's lines end at LF (`lfPieces`), a block may also end just past an LF:
+// splitting each block's line at its LFs then gives the pieces the whole line
+// would, without the whole file in memory.
 class LineBlocks {
 public:
     ~LineBlocks() { close(); }
-    bool open(const std::string& path) {
+    bool open(const std::string& path, bool lfPieces) {
+        lfPieces_ = lfPieces;
 #ifdef _WIN32
         file_ = _wfopen(toPath(path).c_str(), L"rb");
 #else
@@ -89,10 +93,10 @@ public:
                 begin_ = end_;
                 return true;
             }
-            // The last CR before the last byte read: whether an LF follows
-            // the very last one is only known after the next read.
+            // The last CR (or LF) before the last byte read: whether an LF
+            // follows the very last one is only known after the next read.
             std::size_t cr = end_ - 1;
-            while (cr > 0 && buf_[cr - 1] != '\r') --cr;
+            while (cr > 0 && buf_[cr - 1] != '\r' && !(lfPieces_ && buf_[cr - 1] == '\n')) --cr;
             if (cr > 0) {
                 std::size_t cut = cr;
                 if (buf_[cut] == '\n') ++cut;
@@ -100,14 +104,14 @@ public:
                 begin_ = cut;
                 return true;
             }
-            // Not one whole line yet: read on, with room for a longer one.
-            if (end_ == buf_.size()) buf_.resize(buf_.size() * 2);
+            // Not one whole line yet: read on.
         }
     }
 
 private:
     static constexpr std::size_t kBlock = std::size_t(4) << 20;
     void fill() {
+        if (end_ == buf_.size()) buf_.resize(buf_.size() * 2); // room for a longer line
         const std::size_t got = std::fread(buf_.data() + end_, 1, buf_.size() - end_, file_);
         if (got == 0) {
             if (std::ferror(file_)) error_ = true;
@@ -120,6 +124,7 @@ private:
     std::vector<char> buf_;
     std::size_t begin_ = 0, end_ = 0;
     bool eof_ = false, error_ = false;
+    bool lfPieces_ = false;
 };
 
 // A byte-order mark that reached the first line as single-byte characters.
@@ -465,7 +470,7 @@ bool SaveDriver::runSave(const std::string& target) {
             }
             continue;
         }
-        if (!in.open(doc_.sSourceFiles[i])) {
+        if (!in.open(doc_.sSourceFiles[i], doc_.bSourceUnix[i])) {
             setStatus("Error opening source file for reading!");
             outcome_ = SaveOutcome::Failed;
             out.close(false);

@@ -261,6 +261,29 @@ TEST_F(SaveFixture, BigFileWithEveryLineEndSavesLineByLine) {
     ASSERT_EQ(got.size(), expected.size());
     EXPECT_TRUE(got == expected);
     EXPECT_EQ(port.progressValue, static_cast<std::int64_t>(lines.size()));
+
+    // A file whose lines end at LF, read a block at a time all the same.
+    std::string lfSource;
+    expected.clear();
+    removed.clear();
+    for (int i = 0; lfSource.size() < (9u << 20); ++i) {
+        const std::string text = i % 7 == 0 ? std::string() : "lf line " + std::to_string(i * 7919 % 100003);
+        lfSource += text + "\n";
+        if (i % 3 == 1) {
+            removed.push_back(i + 1);
+        } else {
+            expected += text + "\r\n";
+        }
+    }
+    load({lfSource});
+    ASSERT_TRUE(doc.bSourceUnix[0]);
+    doc.lstDuplicates.Clear();
+    mark(removed);
+    driver.cmdSave_Click();
+    EXPECT_EQ(driver.outcome(), SaveOutcome::Saved);
+    const std::string lfGot = readFile(out);
+    ASSERT_EQ(lfGot.size(), expected.size());
+    EXPECT_TRUE(lfGot == expected);
 }
 
 TEST_F(SaveFixture, SortingAndItsFailure) {
