@@ -130,22 +130,33 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::handOver() {
-    if (!writer_) {
+    if (!writer_ && !writeHere_) {
         writer_ = std::make_unique<Writer>();
         writer_->buffer = std::make_unique<char[]>(kBufferSize);
-        writer_->thread = std::thread([this] {
-            Writer& w = *writer_;
-            std::unique_lock<std::mutex> lock(w.m);
-            for (;;) {
-                w.cv.wait(lock, [&] { return w.size > 0 || w.stop; });
-                if (w.size == 0) return;
-                lock.unlock();
-                writeOut(w.buffer.get(), w.size);
-                lock.lock();
-                w.size = 0;
-                w.cv.notify_all();
-            }
-        });
+        try {
+            writer_->thread = std::thread([this, &w = *writer_] {
+                std::unique_lock<std::mutex> lock(w.m);
+                for (;;) {
+                    w.cv.wait(lock, [&] { return w.size > 0 || w.stop; });
+                    if (w.size == 0) return;
+                    const std::size_t size = w.size;
+                    lock.unlock();
+                    writeOut(w.buffer.get(), size);
+                    lock.lock();
+                    w.size = 0;
+                    w.cv.notify_all();
+                }
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had: this one writes, now and from now on.
+            writer_.reset();
+            writeHere_ = true;
+        }
+    }
+    if (writeHere_) {
+        writeOut(buffer_.get(), used_);
+        used_ = 0;
+        return;
     }
     Writer& w = *writer_;
     std::unique_lock<std::mutex> lock(w.m);
@@ -177,6 +188,7 @@ void OutputFile::stopWriter() {
 bool OutputFile::open(const std::string& path) {
     if (file_) close(false);
     failed_ = false;
+    writeHere_ = false;
     used_ = 0;
     written_ = writeBackFrom_ = 0;
 #ifdef _WIN32
@@ -195,6 +207,7 @@ bool OutputFile::open(const std::string& path) {
 bool OutputFile::openTempFor(const std::string& target) {
     if (file_) close(false);
     failed_ = false;
+    writeHere_ = false;
     used_ = 0;
     written_ = writeBackFrom_ = 0;
     tempPath_ = CreateTempBeside(target, &file_);

@@ -53,6 +53,7 @@ private:
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
     std::unique_ptr<Writer> writer_;
+    bool writeHere_ = false; // no writer thread could be started
     std::uint64_t written_ = 0;       // bytes handed to the file
     std::uint64_t writeBackFrom_ = 0; // the first of them not yet sent to the disk
     std::atomic<bool> failed_{false};
