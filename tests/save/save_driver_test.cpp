@@ -267,7 +267,7 @@ TEST_F(SaveFixture, BigFileWithEveryLineEndSavesLineByLine) {
     expected.clear();
     removed.clear();
     for (int i = 0; lfSource.size() < (9u << 20); ++i) {
-        const std::string text = i % 7 == 0 ? std::string() : "lf line " + std::to_string(i * 7919 % 100003);
+        const std::string text = i % 7 == 0 ? std::string() : "lf line " + std::to_string(static_cast<long long>(i) * 7919 % 100003);
         lfSource += text + "\n";
         if (i % 3 == 1) {
             removed.push_back(i + 1);
