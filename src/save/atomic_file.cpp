@@ -325,7 +325,21 @@ bool ReplaceFileAtomically(const std::string& temp, const std::string& target) {
         fs::permissions(tempPath, st.permissions() & fs::perms::mask, fs::perm_options::replace, ec);
         if (ec) return false;
     }
-    if (std::rename(temp.c_str(), target.c_str()) != 0) return false;
+    // A big file that is replaced gives its space back when its last name
+    // goes, which takes a while: held open here, it goes when closed, and
+    // that is left to a thread of its own.
+    int old = -1;
+    if (!ec && fs::is_regular_file(st) && fs::file_size(targetPath, ec) >= (16u << 20) && !ec)
+        old = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const bool renamed = std::rename(temp.c_str(), target.c_str()) == 0;
+    if (old >= 0) {
+        try {
+            std::thread([old] { ::close(old); }).detach();
+        } catch (const std::system_error&) {
+            ::close(old);
+        }
+    }
+    if (!renamed) return false;
     syncDirectoryOf(targetPath);
     return true;
 #endif

@@ -54,3 +54,18 @@ TEST(OutputFile, AFullDiskShowsAtALaterWriteOrAtClose) {
     }
     fs::remove(path);
 }
+
+TEST(ReplaceFileAtomically, ABigOldFileMakesWayLikeASmallOne) {
+    // The old content of a big target is given back after the rename, on a
+    // thread of its own: the new content must be there at once, in full.
+    test::TempDir dir;
+    const std::string target = dir.write("big.txt", std::string(17u << 20, 'o'));
+    for (const std::string& content : {std::string("new\r\n"), std::string(20u << 20, 'n')}) {
+        const std::string temp = dir.write("big.txt.twinsifttemp", content);
+        ASSERT_TRUE(ReplaceFileAtomically(temp, target));
+        std::ifstream in(target, std::ios::binary);
+        const std::string got((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_TRUE(got == content);
+        EXPECT_FALSE(fs::exists(temp));
+    }
+}
