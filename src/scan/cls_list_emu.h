@@ -106,6 +106,21 @@ public:
     // point into it, without copying the text.
     const char* AdoptBlock(ByteBlock block);
     void AddItemRef(const char* text, std::uint32_t length);
+    // AddItemRef for a loader that splits the block it adopted last itself:
+    // each line begins right after the line end (CR, LF or CR LF) of the one
+    // added before it, which AddItemRef would check.
+    void AddBlockLine(const char* text, std::uint32_t length) {
+        if (segments_.empty() || !items_.empty() || adopted_.empty() || segments_.back().base != adopted_.back().data()) {
+            AddItemRef(text, length);
+            return;
+        }
+        Segment& seg = segments_.back();
+        const auto start = static_cast<std::uint32_t>(text - seg.base);
+        seg.lastItem = starts_.size();
+        seg.end = start + length;
+        starts_.push_back(start);
+        bumpCapacity();
+    }
 
     // Entry items: "[" + lineNumber padded to the entry width + "]   " + key,
     // with the key's bytes borrowed (they must outlive the item, or be taken

@@ -239,7 +239,7 @@ bool SourceReader::LoadLines(const std::function<bool(std::string_view)>& onLine
         bool go = true;
         auto add = [&](const char* p, std::size_t len) {
             if (!go) return;
-            list.AddItemRef(p, static_cast<std::uint32_t>(len));
+            list.AddBlockLine(p, static_cast<std::uint32_t>(len));
             go = onLine(std::string_view(p, len));
         };
         if (doc_.bSourceUnix[f]) {
