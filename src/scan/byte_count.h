@@ -1,6 +1,7 @@
 #pragma once
-// Counting one byte value over large buffers (line ends of a file being
-// read), 32 bytes at a time where the processor allows.
+// Byte scans over large buffers (the line ends of a file being read, the
+// letters and multi-byte characters of a long key), 32 bytes at a time where
+// the processor allows.
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,6 @@
 #include "scan/duplicate_finder.h"
 
 #include "scan/byte_count.h"
-
 #include "scan/distinct_count.h"
 
 #include <unicode/uchar.h>
