@@ -223,29 +223,9 @@ public:
                 const auto k = static_cast<std::size_t>(std::countr_zero(leads) >> 3);
                 leads &= leads - 1;
                 const unsigned char* const q = p + k;
-                const unsigned char c = *q;
-                std::size_t n = 0;
-                char32_t cp = 0;
-                if (c < 0xC2) {
-                    continue; // never a first byte: stays
-                } else if (c < 0xE0) {
-                    if (end - q < 2 || (q[1] & 0xC0) != 0x80) continue;
-                    cp = (static_cast<char32_t>(c & 0x1F) << 6) | (q[1] & 0x3F);
-                    n = 2;
-                } else if (c < 0xF0) {
-                    if (end - q < 3 || (q[1] & 0xC0) != 0x80 || (q[2] & 0xC0) != 0x80) continue;
-                    cp = (static_cast<char32_t>(c & 0x0F) << 12) | (static_cast<char32_t>(q[1] & 0x3F) << 6) | (q[2] & 0x3F);
-                    if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) continue;
-                    n = 3;
-                } else if (c > 0xF4) {
-                    continue;
-                }
-                const std::uint32_t packed = n ? table_[cp] : 0;
-                if ((packed >> 24) != n || n == 0)
-                    return static_cast<std::size_t>(writeFrom(s, static_cast<std::size_t>(q - begin), o + k) - out);
-                std::memcpy(o + k, &packed, 2);
-                if (n == 3) o[k + 2] = static_cast<char>(packed >> 16);
-                step = std::max(step, k + n);
+                const int n = upperInPlace(q, end, o + k);
+                if (n < 0) return static_cast<std::size_t>(writeFrom(s, static_cast<std::size_t>(q - begin), o + k) - out);
+                step = std::max(step, k + static_cast<std::size_t>(n));
             }
             p += step;
             o += step;
@@ -254,6 +234,38 @@ public:
     }
 
 private:
+    // Puts the character that begins at q (a byte of 0xC0 or above, before
+    // `end`) in upper case at o, where its bytes already stand as they are.
+    // Returns its length, 0 when it stays as it is (a broken sequence, or a
+    // byte that never begins one), or -1 when it takes the general way: its
+    // upper case has another length, it has four bytes, or the table lacks it.
+    int upperInPlace(const unsigned char* q, const unsigned char* end, char* o) const {
+        const unsigned char c = *q;
+        int n = 0;
+        char32_t cp = 0;
+        if (c < 0xC2) {
+            return 0;
+        } else if (c < 0xE0) {
+            if (end - q < 2 || (q[1] & 0xC0) != 0x80) return 0;
+            cp = (static_cast<char32_t>(c & 0x1F) << 6) | (q[1] & 0x3F);
+            n = 2;
+        } else if (c < 0xF0) {
+            if (end - q < 3 || (q[1] & 0xC0) != 0x80 || (q[2] & 0xC0) != 0x80) return 0;
+            cp = (static_cast<char32_t>(c & 0x0F) << 12) | (static_cast<char32_t>(q[1] & 0x3F) << 6) | (q[2] & 0x3F);
+            if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+            n = 3;
+        } else if (c > 0xF4) {
+            return 0;
+        } else {
+            return -1;
+        }
+        const std::uint32_t packed = table_[cp];
+        if (static_cast<int>(packed >> 24) != n) return -1;
+        std::memcpy(o, &packed, 2);
+        if (n == 3) o[2] = static_cast<char>(packed >> 16);
+        return n;
+    }
+
     // From this length on, a key is written folded as a whole first, and
     // then its characters above ASCII are put in upper case, found a window
     // at a time.
@@ -274,27 +286,9 @@ private:
                     next = at;
                     break;
                 }
-                const unsigned char* const q = begin + at;
-                const unsigned char c = *q;
-                std::size_t n = 0;
-                char32_t cp = 0;
-                if (c < 0xE0) {
-                    if (end - q < 2 || (q[1] & 0xC0) != 0x80 || c < 0xC2) continue;
-                    cp = (static_cast<char32_t>(c & 0x1F) << 6) | (q[1] & 0x3F);
-                    n = 2;
-                } else if (c < 0xF0) {
-                    if (end - q < 3 || (q[1] & 0xC0) != 0x80 || (q[2] & 0xC0) != 0x80) continue;
-                    cp = (static_cast<char32_t>(c & 0x0F) << 12) | (static_cast<char32_t>(q[1] & 0x3F) << 6) | (q[2] & 0x3F);
-                    if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) continue;
-                    n = 3;
-                } else if (c > 0xF4) {
-                    continue;
-                }
                 // Every byte so far is where it was, so this character is too.
-                const std::uint32_t packed = n ? table_[cp] : 0;
-                if ((packed >> 24) != n || n == 0) return static_cast<std::size_t>(writeFrom(s, at, out + at) - out);
-                std::memcpy(out + at, &packed, 2);
-                if (n == 3) out[at + 2] = static_cast<char>(packed >> 16);
+                if (upperInPlace(begin + at, end, out + at) < 0)
+                    return static_cast<std::size_t>(writeFrom(s, at, out + at) - out);
             }
             w = next;
         }
