@@ -710,6 +710,18 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     HugeArray<std::int32_t> lineGroup =
         ready ? std::move(ready->lineGroup) : HugeArray<std::int32_t>(static_cast<std::size_t>(N));
     static const FastUpper upper;
+    // Under the default comparison, the later lines of a group whose key has
+    // the very bytes of the group's first key: their entries can take that
+    // key without reading their own lines again. A bit a line, set by
+    // whichever lane looks the line up.
+    HugeArray<std::uint64_t> sameBytes(exact ? 0 : static_cast<std::size_t>(N + 63) / 64);
+    auto markSameBytes = [&](std::int64_t i) {
+        std::atomic_ref<std::uint64_t>(sameBytes[static_cast<std::size_t>(i) / 64])
+            .fetch_or(std::uint64_t{1} << (i % 64), std::memory_order_relaxed);
+    };
+    auto hasSameBytes = [&](std::int64_t i) {
+        return !exact && ((sameBytes[static_cast<std::size_t>(i) / 64] >> (i % 64)) & 1) != 0;
+    };
 
     // Open addressing over four-byte slots (or eight, see `wide` below):
     // first line + 1 in the low bits, as many bits of the hash above it as
@@ -887,6 +899,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                         if (candKey.size() == p.key.size() &&
                             std::memcmp(candKey.data(), p.key.data(), p.key.size()) == 0) {
                             same = true; // the same bytes: the same key in either comparison
+                            if (!exact) markSameBytes(i);
                         } else if (exact) {
                             same = false;
                         } else {
@@ -995,7 +1008,9 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
             lookUp();
             break;
         } catch (const TableFull&) {
-            // Every line is looked up again: each is written afresh.
+            // Every line is looked up again: each is written afresh. The
+            // same-bytes marks may stay, as a line's group does not depend
+            // on how the lookup was split.
             keysRoom = N;
             lanes = 1;
             makeTable();
@@ -1139,22 +1154,17 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     dups.SetEntryWidth(scan.W);
     const std::int32_t base = dups.ListCount();
     dups.AddBlankItems(total);
-    // Fills entries [from, to). The lines of one group are far apart: their
-    // records and texts are fetched ahead.
-    auto fill = [&](std::uint32_t from, std::uint32_t to) {
-        for (std::uint32_t j = from; j < to; ++j) {
-            if (j + 32 < to) lines.PrefetchItem(lineOf[j + 32]);
-            if (j + 16 < to) lines.PrefetchText(lineOf[j + 16]);
-            const std::int32_t i = lineOf[j];
-            const std::string_view key = keyOf(i);
-            dups.SetEntryRef(base + static_cast<std::int32_t>(j), key.data(), static_cast<std::uint32_t>(key.size()), i + 1);
-        }
-    };
-    // Under the exact comparison the keys of a group are the same bytes, so
-    // each entry borrows its group's first key: only the first line of a
-    // group is read. Fills the groups [from, to), whose first entry is j;
-    // `keep` gives the key's bytes the entries borrow.
-    auto fillGroups = [&](std::size_t from, std::size_t to, std::uint32_t j, auto&& keep) {
+    // Fills the groups [from, to), whose first entry is j. Each group's first
+    // line is read, and `keep(key)` gives the bytes its entries borrow for
+    // that key. A later line of the group whose key has those very bytes
+    // (all of them under the exact comparison, and those the lookup found so
+    // under the default one) takes them without a look at its line; the
+    // others are read, and `keepOwn(key, first)` gives the bytes for their
+    // own key. The lines of one group are far apart: those that will be read
+    // are fetched ahead.
+    auto fillGroups = [&](std::size_t from, std::size_t to, std::uint32_t j, auto&& keep, auto&& keepOwn) {
+        std::uint32_t endEntry = j;
+        for (std::size_t g = from; g < to; ++g) endEntry += sizes[g];
         std::size_t ahead = from;
         std::uint32_t aheadAt = j;
         auto next = [&] { aheadAt += sizes[ahead++]; };
@@ -1165,52 +1175,53 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                 next();
                 if (ahead < to) lines.PrefetchItem(lineOf[aheadAt]);
             }
-            const std::string_view key = keep(keyOf(lineOf[j]));
             const std::uint32_t end = j + sizes[g];
-            for (; j < end; ++j)
-                dups.SetEntryRef(base + static_cast<std::int32_t>(j), key.data(), static_cast<std::uint32_t>(key.size()), lineOf[j] + 1);
+            const std::string_view first = keep(keyOf(lineOf[j]));
+            dups.SetEntryRef(base + static_cast<std::int32_t>(j), first.data(), static_cast<std::uint32_t>(first.size()), lineOf[j] + 1);
+            for (++j; j < end; ++j) {
+                const std::int32_t i = lineOf[j];
+                std::string_view key = first;
+                if (!exact) {
+                    if (j + 32 < endEntry && !hasSameBytes(lineOf[j + 32])) lines.PrefetchItem(lineOf[j + 32]);
+                    if (j + 16 < endEntry && !hasSameBytes(lineOf[j + 16])) lines.PrefetchText(lineOf[j + 16]);
+                    if (!hasSameBytes(i)) key = keepOwn(keyOf(i), first);
+                }
+                dups.SetEntryRef(base + static_cast<std::int32_t>(j), key.data(), static_cast<std::uint32_t>(key.size()), i + 1);
+            }
         }
     };
     if (memory.copyKeys) {
         // In entry order, on one thread: each key is copied as its entry is
         // made, and the text before a group's first key goes, as nothing
-        // after it needs that text (see clsListEmu::OwnTexts).
+        // after it needs that text (see clsListEmu::OwnTexts). A key with
+        // the bytes of the group's first, or of the copy made last, shares
+        // that copy.
         constexpr std::size_t kDiscardStep = 8u << 20;
         clsListEmu& text = doc.lstOriginal;
-        if (exact) {
-            fillGroups(0, sizes.size(), 0, [&](std::string_view key) {
+        std::string_view copied;
+        fillGroups(
+            0, sizes.size(), 0,
+            [&](std::string_view key) {
                 text.DiscardTextBefore(key.data(), kDiscardStep);
-                return std::string_view(dups.KeepText(key), key.size());
-            });
-        } else {
-            std::uint32_t groupEnd = 0;
-            std::size_t group = 0;
-            std::string_view copied; // the last copy; an equal key shares it
-            for (std::uint32_t j = 0; j < total; ++j) {
-                if (j + 32 < total) lines.PrefetchItem(lineOf[j + 32]);
-                if (j + 16 < total) lines.PrefetchText(lineOf[j + 16]);
-                const std::int32_t i = lineOf[j];
-                const std::string_view key = keyOf(i);
-                if (j == groupEnd) {
-                    text.DiscardTextBefore(key.data(), kDiscardStep);
-                    groupEnd += sizes[group++];
-                }
+                return copied = std::string_view(dups.KeepText(key), key.size());
+            },
+            [&](std::string_view key, std::string_view first) {
+                if (key == first) return first;
                 if (key != copied) copied = std::string_view(dups.KeepText(key), key.size());
-                dups.SetEntryRef(base + static_cast<std::int32_t>(j), copied.data(), static_cast<std::uint32_t>(key.size()), i + 1);
-            }
-        }
+                return copied;
+            });
         scan.bKeysOwned = true;
     } else {
-        // Each entry is its own: with a second core and keys that may be cut
-        // on two threads, each takes half, split between groups.
+        // Each entry borrows from the lines: with a second core, each thread
+        // takes about half of them, split between groups.
         std::size_t halfGroups = 0;
         std::uint32_t half = 0;
         while (halfGroups < sizes.size() && half < total / 2) half += sizes[halfGroups++];
         auto fillPart = [&](bool second) {
             const auto borrow = [](std::string_view key) { return key; };
-            if (!exact) fill(second ? half : 0, second ? total : half);
-            else if (second) fillGroups(halfGroups, sizes.size(), half, borrow);
-            else fillGroups(0, halfGroups, 0, borrow);
+            const auto borrowOwn = [](std::string_view key, std::string_view) { return key; };
+            if (second) fillGroups(halfGroups, sizes.size(), half, borrow, borrowOwn);
+            else fillGroups(0, halfGroups, 0, borrow, borrowOwn);
         };
         std::jthread other; // joined on every way out
         if (parallel && total >= (1u << 16)) {

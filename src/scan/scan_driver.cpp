@@ -306,7 +306,7 @@ bool ScanDriver::loadAndScan(const std::vector<std::string>& sOpenFiles) {
     // only when it has a slot for every line, which reduced memory does not.
     std::optional<ScanArrays> arrays;
     std::function<void(const std::atomic<bool>*)> alongside;
-    if (T >= (1 << 20) && !doc_.bDocIsWord && !doc_.bDocIsExcel && std::thread::hardware_concurrency() > 1) {
+    if (T >= (1 << 16) && !doc_.bDocIsWord && !doc_.bDocIsExcel && std::thread::hardware_concurrency() > 1) {
         const bool reduced = settings_.preserveMemory == 1;
         arrays.emplace(T, !reduced, KeySlotWords(settings_, doc_, T, reduced));
         alongside = [&arrays](const std::atomic<bool>* stop) { arrays->prefault(stop); };

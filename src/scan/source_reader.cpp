@@ -63,7 +63,7 @@ bool readWholeFile(const std::string& path, ByteBlock& out, std::size_t& size, F
     // most of the load time; the other core takes those faults ahead of the reader.
     std::atomic<bool> stopPrefault{false};
     std::thread prefaulter;
-    if (cap >= (64u << 20)) {
+    if (cap >= (4u << 20)) {
         try {
             prefaulter = std::thread([p = buf.data(), cap, &stopPrefault] { prefaultPages(p, cap, &stopPrefault); });
         } catch (const std::system_error&) {
@@ -211,10 +211,10 @@ bool SourceReader::LoadLines(const std::function<bool(std::string_view)>& onLine
     // loop, and then does what the caller gave it.
     std::atomic<bool> stopPrefault{false};
     std::thread prefaulter;
-    if (const auto [items, bytes] = list.ItemStorage(); bytes >= (64u << 20) || alongside) {
+    if (const auto [items, bytes] = list.ItemStorage(); bytes >= (4u << 20) || alongside) {
         try {
             prefaulter = std::thread([items = items, bytes = bytes, &stopPrefault, &alongside] {
-                if (bytes >= (64u << 20)) prefaultPages(items, bytes, &stopPrefault);
+                if (bytes >= (4u << 20)) prefaultPages(items, bytes, &stopPrefault);
                 if (alongside) alongside(&stopPrefault);
             });
         } catch (const std::system_error&) {
