@@ -43,8 +43,10 @@ std::size_t upperAsciiFindLeadsScalar(const char* p, std::size_t from, std::size
 }
 
 #if TWINSIFT_COUNT_AVX2
-__attribute__((target("avx2,bmi"))) std::size_t upperAsciiFindLeadsAvx2(const char* p, std::size_t n, char* upper,
-                                                                      std::uint16_t* leads) noexcept {
+// The leads of a block are written as findByteOffsetsAvx2 writes its offsets:
+// the first four whether there are four or not.
+__attribute__((target("avx2,bmi,popcnt"))) std::size_t upperAsciiFindLeadsAvx2(const char* p, std::size_t n, char* upper,
+                                                                             std::uint16_t* leads) noexcept {
     const __m256i beforeA = _mm256_set1_epi8('a' - 1);
     const __m256i afterZ = _mm256_set1_epi8('z' + 1);
     const __m256i caseBit = _mm256_set1_epi8(0x20);
@@ -57,10 +59,18 @@ __attribute__((target("avx2,bmi"))) std::size_t upperAsciiFindLeadsAvx2(const ch
         const __m256i lower = _mm256_and_si256(_mm256_cmpgt_epi8(v, beforeA), _mm256_cmpgt_epi8(afterZ, v));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(upper + i), _mm256_xor_si256(v, _mm256_and_si256(lower, caseBit)));
         auto m = static_cast<std::uint32_t>(_mm256_movemask_epi8(v) & _mm256_movemask_epi8(_mm256_cmpgt_epi8(v, belowLead)));
-        while (m != 0) {
-            leads[k++] = static_cast<std::uint16_t>(i + static_cast<std::size_t>(__builtin_ctz(m)));
+        if (m == 0) continue;
+        const auto count = static_cast<std::size_t>(_mm_popcnt_u32(m));
+        std::uint16_t* o = leads + k;
+        for (int j = 0; j < 4; ++j) {
+            o[j] = static_cast<std::uint16_t>(i + static_cast<std::size_t>(__builtin_ctz(m | 0x80000000u)));
             m &= m - 1;
         }
+        for (std::size_t j = 4; j < count; ++j) {
+            o[j] = static_cast<std::uint16_t>(i + static_cast<std::size_t>(__builtin_ctz(m)));
+            m &= m - 1;
+        }
+        k += count;
     }
     return k + upperAsciiFindLeadsScalar(p, i, n, upper, leads + k);
 }

@@ -22,8 +22,8 @@ std::size_t findByteOffsets(const char* data, std::size_t size, char byte, std::
 // Writes [data, data + size) to `upper` with the ASCII letters a-z in upper
 // case and every other byte as it is; writes the offsets of the bytes that
 // may begin a multi-byte UTF-8 sequence (0xC0 and above) to `leads` as
-// findByteOffsets does, and returns how many there are. size is at most
-// kOffsetWindow.
+// findByteOffsets does (with the same room: a few are written past the last
+// one), and returns how many there are. size is at most kOffsetWindow.
 std::size_t upperAsciiFindLeads(const char* data, std::size_t size, char* upper, std::uint16_t* leads) noexcept;
 
 // True when the processor runs 256-bit integer vector instructions (AVX2).

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <iterator>
 #include <string>
+#include <vector>
 
 using namespace twinsift;
 
@@ -120,6 +121,38 @@ TEST(ByteCount, CountsEveryMatchWhateverTheLengthAndStart) {
     }
     EXPECT_EQ(countByte(text.data(), text.size(), '\xC3'),
               static_cast<std::size_t>(std::count(text.begin(), text.end(), '\xC3')));
+}
+
+TEST(ByteCount, UpperCasesLettersAndFindsEveryLeadByteWhateverTheirDensity) {
+    // Windows from none to every byte a possible lead (0xC0 and above), at
+    // every alignment, against the plain rule: a-z become A-Z, every other
+    // byte stays, and the leads come out in order with nothing in between.
+    std::uint32_t seed = 7;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    const std::string pool = "aZz{`@ \x7F\x80\xBF\xC0\xC3\xE4\xF0\xFF";
+    for (const unsigned percentLeads : {0u, 3u, 12u, 30u, 60u, 100u}) {
+        std::string text(kOffsetWindow, 'x');
+        for (char& c : text) {
+            const bool lead = next() % 100 < percentLeads;
+            c = lead ? static_cast<char>(0xC0 + (next() >> 8) % 64) : pool[(next() >> 8) % 10];
+        }
+        for (const std::size_t start : {0u, 5u}) {
+            const std::size_t len = kOffsetWindow - start;
+            std::string upper(len, '\0');
+            std::vector<std::uint16_t> leads(kOffsetWindow + kOffsetSlack);
+            const std::size_t found = upperAsciiFindLeads(text.data() + start, len, upper.data(), leads.data());
+            std::string expectedUpper;
+            std::vector<std::uint16_t> expectedLeads;
+            for (std::size_t i = 0; i < len; ++i) {
+                const auto c = static_cast<unsigned char>(text[start + i]);
+                expectedUpper.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : static_cast<char>(c));
+                if (c >= 0xC0) expectedLeads.push_back(static_cast<std::uint16_t>(i));
+            }
+            ASSERT_EQ(upper, expectedUpper) << percentLeads << "% from " << start;
+            leads.resize(found);
+            ASSERT_EQ(leads, expectedLeads) << percentLeads << "% from " << start;
+        }
+    }
 }
 
 TEST(TextCodec, UpperCasesByTheDocumentCodec) {
