@@ -1060,10 +1060,30 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         const std::int32_t v = lineGroup[static_cast<std::size_t>(i)];
         return v < i ? v : -1;
     };
+    // Both walks over the lines take them in two halves, on two threads where
+    // there are two cores: each bucket holds the first half's members, then
+    // the second's, which keeps them in line order.
+    const std::int64_t halfLines = N / 2;
+    auto bothHalves = [&](auto&& f) {
+        std::jthread other; // joined on every way out
+        if (parallel) {
+            try {
+                other = std::jthread([&] { f(halfLines, N, 1); });
+            } catch (const std::system_error&) {
+                // No second thread: this one takes both halves.
+            }
+        }
+        f(std::int64_t{0}, halfLines, 0);
+        if (!other.joinable()) f(halfLines, N, 1);
+    };
+    std::vector<std::uint64_t> halfCounts[2] = {std::vector<std::uint64_t>(buckets, 0), std::vector<std::uint64_t>(buckets, 0)};
+    bothHalves([&](std::int64_t from, std::int64_t to, int half) {
+        std::uint64_t* const counts = halfCounts[half].data();
+        for (std::int64_t i = from; i < to; ++i)
+            if (const std::int32_t g = memberOf(i); g >= 0) ++counts[static_cast<std::size_t>(g) >> kBucketBits];
+    });
     std::vector<std::uint64_t> bucketStart(buckets + 1, 0);
-    for (std::int64_t i = 0; i < N; ++i)
-        if (const std::int32_t g = memberOf(i); g >= 0) ++bucketStart[(static_cast<std::size_t>(g) >> kBucketBits) + 1];
-    for (std::size_t b = 0; b < buckets; ++b) bucketStart[b + 1] += bucketStart[b];
+    for (std::size_t b = 0; b < buckets; ++b) bucketStart[b + 1] = bucketStart[b] + halfCounts[0][b] + halfCounts[1][b];
     const std::uint64_t members = bucketStart[buckets];
     std::vector<std::uint32_t> sizes; // of the reported groups, in their order
     std::uint32_t total = 0;
@@ -1075,13 +1095,18 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         // memory costs a clearing.
         table->discardFrom(static_cast<std::size_t>(members * 2));
         auto* const pairs = reinterpret_cast<std::uint64_t*>(&(*table)[0]);
-        {
-            std::vector<std::uint64_t> next(bucketStart.begin(), bucketStart.end() - 1);
-            for (std::int64_t i = 0; i < N; ++i)
+        // Where each half's next pair of a bucket goes.
+        for (std::size_t b = 0; b < buckets; ++b) {
+            halfCounts[1][b] = bucketStart[b] + halfCounts[0][b];
+            halfCounts[0][b] = bucketStart[b];
+        }
+        bothHalves([&](std::int64_t from, std::int64_t to, int half) {
+            std::uint64_t* const next = halfCounts[half].data();
+            for (std::int64_t i = from; i < to; ++i)
                 if (const std::int32_t g = memberOf(i); g >= 0)
                     pairs[next[static_cast<std::size_t>(g) >> kBucketBits]++] =
                         (static_cast<std::uint64_t>(g) << 32) | static_cast<std::uint32_t>(i);
-        }
+        });
         // The entries' lines go where the line groups were, which the pairs
         // now hold: there are never more entries than lines.
         lineOf = &lineGroup[0];
