@@ -317,14 +317,11 @@ private:
 // most of the work is waiting for memory) and written in order.
 void writeItems(const clsListEmu& list, std::ostream& out) {
     const std::int32_t n = list.ListCount();
-    // The end of the block that starts at `first`: about a megabyte of text.
+    // Blocks of about a megabyte of text, by a count of items that follows
+    // the length of those before (measuring each item first would take a walk
+    // of its own); two are put together at once where there are two cores,
+    // and written in order.
     constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
-    auto blockEnd = [&list, n](std::int32_t first) {
-        std::size_t bytes = 0;
-        std::int32_t i = first;
-        while (i < n && bytes < kBlockBytes) bytes += list.TextLength(i++) + 1;
-        return i;
-    };
     auto format = [&list](std::int32_t first, std::int32_t end, std::string& text) {
         text.clear();
         for (std::int32_t i = first; i < end; ++i) {
@@ -342,9 +339,10 @@ void writeItems(const clsListEmu& list, std::ostream& out) {
     mine.text.reserve(kBlockBytes + 4096);
     theirs.text.reserve(kBlockBytes + 4096);
     const bool twoThreads = std::thread::hardware_concurrency() > 1;
+    std::int64_t perBlock = 4096; // items
     for (std::int32_t first = 0; first < n;) {
-        const std::int32_t second = blockEnd(first);
-        const std::int32_t third = blockEnd(second);
+        const auto second = static_cast<std::int32_t>(std::min<std::int64_t>(n, first + perBlock));
+        const auto third = static_cast<std::int32_t>(std::min<std::int64_t>(n, second + perBlock));
         std::jthread helper; // joined on every way out
         if (twoThreads && second < n) {
             try {
@@ -355,11 +353,16 @@ void writeItems(const clsListEmu& list, std::ostream& out) {
         }
         format(first, second, mine.text);
         write(mine.text);
+        std::size_t bytes = mine.text.size();
         if (second < n) {
             if (helper.joinable()) helper.join();
             else format(second, third, theirs.text);
             write(theirs.text);
+            bytes += theirs.text.size();
         }
+        perBlock = std::clamp<std::int64_t>(static_cast<std::int64_t>(kBlockBytes) * (third - first) /
+                                                static_cast<std::int64_t>(std::max<std::size_t>(bytes, 1)),
+                                            1, std::int64_t{1} << 20);
         first = third;
     }
 }

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+#include <vector>
 
 using twinsift::test::TempDir;
 using twinsift::test::cli;
@@ -173,6 +175,31 @@ TEST(CliScan, ALongListComesOutWholeAndInOrder) {
             expected += "[" + padded(line + 1) + "]   k" + std::to_string(key) + "\n";
     TempDir d;
     auto r = cli({"--quiet", "--list", d.write("long.txt", text)});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out == expected) << "the list differs from the expected one (" << r.out.size() << " against "
+                                   << expected.size() << " bytes)";
+}
+
+TEST(CliScan, ItemsOfVeryDifferentLengthsComeOutWholeAndInOrder) {
+    // Blocks are cut by a count of items that follows the length of the
+    // items before: thousands of short keys, then keys of a megabyte and
+    // more (a block of one each), then short ones again.
+    std::string text, expected;
+    std::vector<std::string> keys;
+    for (int k = 0; k < 9000; ++k) keys.push_back("s" + std::to_string(k));
+    for (int k = 0; k < 5; ++k) keys.push_back(std::string((1u << 20) + 1000u * k, static_cast<char>('a' + k)));
+    for (int k = 0; k < 9000; ++k) keys.push_back("t" + std::to_string(k));
+    for (int round = 0; round < 2; ++round)
+        for (const std::string& key : keys) text += key + "\r\n";
+    const auto count = static_cast<int>(keys.size());
+    auto padded = [](int n) {
+        std::string s = std::to_string(n);
+        return std::string(5 - s.size(), '0') + s;
+    };
+    for (int k = 0; k < count; ++k)
+        for (const int line : {k + 1, k + 1 + count}) expected += "[" + padded(line) + "]   " + keys[k] + "\n";
+    TempDir d;
+    auto r = cli({"--quiet", "--list", "--case-sensitive", d.write("mixed.txt", text)});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(r.out == expected) << "the list differs from the expected one (" << r.out.size() << " against "
                                    << expected.size() << " bytes)";
