@@ -324,11 +324,7 @@ void writeItems(const clsListEmu& list, std::ostream& out) {
     constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
     auto format = [&list](std::int32_t first, std::int32_t end, std::string& text) {
         text.clear();
-        for (std::int32_t i = first; i < end; ++i) {
-            if (i + 16 < end) list.PrefetchText(i + 16);
-            list.AppendText(i, text);
-            text.push_back('\n');
-        }
+        list.AppendLines(first, end, text);
     };
     auto write = [&out](const std::string& text) { out.write(text.data(), static_cast<std::streamsize>(text.size())); };
     // Each thread's buffer on a cache line of its own: appending changes its length.

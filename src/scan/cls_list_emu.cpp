@@ -86,6 +86,42 @@ void clsListEmu::AppendText(std::int32_t index, std::string& out) const {
     out.append(it.text, it.length);
 }
 
+void clsListEmu::AppendLines(std::int32_t first, std::int32_t end, std::string& out) const {
+    // The item texts are far apart: each is asked for some items ahead.
+    constexpr std::int32_t kAhead = 16;
+    const bool sortKeys = !sortStarts_.empty() && end > sortFrom_ && end > sortStarts_[0];
+    if (compact() || sortKeys) {
+        for (std::int32_t i = first; i < end; ++i) {
+            if (i + kAhead < end) PrefetchText(i + kAhead);
+            AppendText(i, out);
+            out.push_back('\n');
+        }
+        return;
+    }
+    // Entries without a sort key in front: "[" + the padded line number +
+    // "]   " + the key, written straight into room made for the longest.
+    constexpr std::size_t kHead = 1 + 10 + 4;
+    std::size_t room = 0;
+    for (std::int32_t i = first; i < end; ++i) room += items_[i].length + kHead + 1;
+    const std::size_t at = out.size();
+    out.resize(at + room);
+    char* p = out.data() + at;
+    for (std::int32_t i = first; i < end; ++i) {
+        if (i + kAhead < end) PrefetchText(i + kAhead);
+        const Item& it = items_[i];
+        if (it.entry & kLineMask) {
+            *p++ = '[';
+            p = writePadded(p, it.entry & kLineMask, entryWidth_);
+            std::memcpy(p, "]   ", 4);
+            p += 4;
+        }
+        if (it.length > 0) std::memcpy(p, it.text, it.length);
+        p += it.length;
+        *p++ = '\n';
+    }
+    out.resize(static_cast<std::size_t>(p - out.data()));
+}
+
 std::int32_t clsListEmu::EntrySortKey(std::int32_t i) const {
     if (sortStarts_.empty() || i < sortFrom_ || i < sortStarts_[0] || EntryLineNumber(i) == 0) return -1;
     const std::int32_t* begin = sortStarts_.data();

@@ -76,6 +76,9 @@ public:
     // Appends the item's text to `out`; unlike ListView it shares no state,
     // so several threads may read one list at once.
     void AppendText(std::int32_t lngItemNumber, std::string& out) const;
+    // Appends the texts of items [first, end), each with an LF after it, the
+    // same way; a block of them at once costs less than each on its own.
+    void AppendLines(std::int32_t first, std::int32_t end, std::string& out) const;
     // The length of the item's text, without putting it together.
     std::size_t TextLength(std::int32_t lngItemNumber) const;
 

@@ -188,7 +188,17 @@ TEST(ClsListEmu, EntryItemsPutTheirTextTogetherFromTheBorrowedKey) {
     EXPECT_EQ(dups.ListView(1), "00[03]   alpha");
     EXPECT_EQ(first, "00[01]   alpha");
 
+    // A block of them as lines, with the sort keys and without.
+    std::string block = "x";
+    dups.AppendLines(0, 3, block);
+    EXPECT_EQ(block, "x00[01]   alpha\n00[03]   alpha\nplain text\n");
+    dups.AddEntryRef(nullptr, 0, 7);
     dups.DropEntrySortKeys();
+    block.clear();
+    dups.AppendLines(1, 4, block);
+    EXPECT_EQ(block, "[03]   alpha\nplain text\n[07]   \n");
+    dups.RemoveItem(3);
+
     dups.Selected(1, true);
     dups.OwnTexts();
     lines.Clear(); // the keys now live in the entry list
