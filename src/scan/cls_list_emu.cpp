@@ -50,20 +50,6 @@ std::string_view clsListEmu::composeEntry(std::int32_t index) const {
     return out;
 }
 
-std::size_t clsListEmu::TextLength(std::int32_t index) const {
-    if (compact()) return ListView(index).size();
-    const Item& it = items_[index];
-    if (!(it.entry & kLineMask)) return it.length;
-    auto padded = [this](std::uint32_t x) {
-        std::size_t digits = 1;
-        for (; x >= 10; x /= 10) ++digits;
-        return std::max(digits, static_cast<std::size_t>(entryWidth_));
-    };
-    std::size_t n = padded(it.entry & kLineMask) + 5 + it.length; // "[" number "]   " key
-    if (const std::int32_t key = EntrySortKey(index); key >= 0) n += padded(static_cast<std::uint32_t>(key));
-    return n;
-}
-
 void clsListEmu::AppendText(std::int32_t index, std::string& out) const {
     if (compact()) {
         out.append(ListView(index));

@@ -79,8 +79,6 @@ public:
     // Appends the texts of items [first, end), each with an LF after it, the
     // same way; a block of them at once costs less than each on its own.
     void AppendLines(std::int32_t first, std::int32_t end, std::string& out) const;
-    // The length of the item's text, without putting it together.
-    std::size_t TextLength(std::int32_t lngItemNumber) const;
 
     // Index of the first item whose text equals sFind byte for byte, or -1.
     std::int32_t Find(std::string_view sFind) const;

@@ -328,7 +328,7 @@ TEST(ClsListEmu, OwningTheKeysGivesBackTheLinesBehindAndKeepsEveryKey) {
     (void)firstLine;
 }
 
-TEST(ClsListEmu, TextLengthIsTheLengthOfTheTextEveryKindOfItemShows) {
+TEST(ClsListEmu, AppendedTextsAreTheTextsEveryKindOfItemShows) {
     clsListEmu lines = bulkLoaded({"alpha\nbeta\nalpha"});
     clsListEmu dups;
     dups.SetEntryWidth(3);
@@ -337,12 +337,21 @@ TEST(ClsListEmu, TextLengthIsTheLengthOfTheTextEveryKindOfItemShows) {
     dups.AddEntryRef(lines.ListView(0).data(), 5, 1);
     dups.AddEntryRef(lines.ListView(2).data(), 5, 12345); // wider than the width
     dups.AddEntryRef(nullptr, 0, 7);
-    for (const clsListEmu* l : {&lines, &dups})
-        for (int i = 0; i < l->ListCount(); ++i) {
+    auto check = [](const clsListEmu& l) {
+        std::string all = "x", allLines = "x";
+        for (int i = 0; i < l.ListCount(); ++i) {
             std::string appended = "x";
-            l->AppendText(i, appended);
-            EXPECT_EQ(appended, "x" + l->List(i));
-            EXPECT_EQ(l->TextLength(i), l->List(i).size()) << l->List(i);
+            l.AppendText(i, appended);
+            EXPECT_EQ(appended, "x" + l.List(i));
+            all += l.List(i) + "\n";
         }
+        l.AppendLines(0, l.ListCount(), allLines);
+        EXPECT_EQ(allLines, all);
+    };
+    check(lines);
+    check(dups);
     EXPECT_EQ(dups.List(2), "000[12345]   alpha");
+    dups.DropEntrySortKeys();
+    check(dups);
+    EXPECT_EQ(dups.List(2), "[12345]   alpha");
 }
