@@ -335,7 +335,7 @@ void writeItems(const clsListEmu& list, std::ostream& out) {
     mine.text.reserve(kBlockBytes + 4096);
     theirs.text.reserve(kBlockBytes + 4096);
     const bool twoThreads = std::thread::hardware_concurrency() > 1;
-    std::int64_t perBlock = 4096; // items
+    std::int64_t perBlock = 64; // items; a small first guess, so that long items make no first block of megabytes
     for (std::int32_t first = 0; first < n;) {
         const auto second = static_cast<std::int32_t>(std::min<std::int64_t>(n, first + perBlock));
         const auto third = static_cast<std::int32_t>(std::min<std::int64_t>(n, second + perBlock));
