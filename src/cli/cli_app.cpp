@@ -317,10 +317,9 @@ private:
 // most of the work is waiting for memory) and written in order.
 void writeItems(const clsListEmu& list, std::ostream& out) {
     const std::int32_t n = list.ListCount();
-    // Blocks of about a megabyte of text, by a count of items that follows
-    // the length of those before (measuring each item first would take a walk
-    // of its own); two are put together at once where there are two cores,
-    // and written in order.
+    // Blocks of about a megabyte of text, cut by a count of items that
+    // follows the length of the blocks before (measuring each item first
+    // would take a walk of its own).
     constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
     auto format = [&list](std::int32_t first, std::int32_t end, std::string& text) {
         text.clear();
