@@ -41,6 +41,13 @@ char* writePadded(char* p, std::uint32_t x, std::int32_t width) {
     while (n > 0) *p++ = digits[--n];
     return p;
 }
+// Writes an entry's "[" + padded line number + "]   " at p; returns the end.
+char* writeEntryHead(char* p, std::uint32_t lineNumber, std::int32_t width) {
+    *p++ = '[';
+    p = writePadded(p, lineNumber, width);
+    std::memcpy(p, "]   ", 4);
+    return p + 4;
+}
 } // namespace
 
 std::string_view clsListEmu::composeEntry(std::int32_t index) const {
@@ -65,10 +72,8 @@ void clsListEmu::AppendText(std::int32_t index, std::string& out) const {
     char* p = head;
     if (const std::int32_t key = EntrySortKey(index); key >= 0)
         p = writePadded(p, static_cast<std::uint32_t>(key), entryWidth_);
-    *p++ = '[';
-    p = writePadded(p, it.entry & kLineMask, entryWidth_);
-    std::memcpy(p, "]   ", 4);
-    out.append(head, static_cast<std::size_t>(p + 4 - head));
+    p = writeEntryHead(p, it.entry & kLineMask, entryWidth_);
+    out.append(head, static_cast<std::size_t>(p - head));
     out.append(it.text, it.length);
 }
 
@@ -95,12 +100,7 @@ void clsListEmu::AppendLines(std::int32_t first, std::int32_t end, std::string& 
     for (std::int32_t i = first; i < end; ++i) {
         if (i + kAhead < end) PrefetchText(i + kAhead);
         const Item& it = items_[i];
-        if (it.entry & kLineMask) {
-            *p++ = '[';
-            p = writePadded(p, it.entry & kLineMask, entryWidth_);
-            std::memcpy(p, "]   ", 4);
-            p += 4;
-        }
+        if (it.entry & kLineMask) p = writeEntryHead(p, it.entry & kLineMask, entryWidth_);
         if (it.length > 0) std::memcpy(p, it.text, it.length);
         p += it.length;
         *p++ = '\n';

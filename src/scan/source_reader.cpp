@@ -18,6 +18,10 @@ struct FileCloser {
     void operator()(std::FILE* f) const noexcept { std::fclose(f); }
 };
 
+// From this size on, a buffer's fresh pages are faulted in on the other core
+// while it fills.
+constexpr std::size_t kPrefaultFrom = 4u << 20;
+
 // Checks UTF-8 while a file streams in, chunk by chunk, so the bytes are still
 // in the cache; a sequence cut by the chunk's end waits for the next chunk.
 class Utf8Checker {
@@ -63,7 +67,7 @@ bool readWholeFile(const std::string& path, ByteBlock& out, std::size_t& size, F
     // most of the load time; the other core takes those faults ahead of the reader.
     std::atomic<bool> stopPrefault{false};
     std::thread prefaulter;
-    if (cap >= (4u << 20)) {
+    if (cap >= kPrefaultFrom) {
         try {
             prefaulter = std::thread([p = buf.data(), cap, &stopPrefault] { prefaultPages(p, cap, &stopPrefault); });
         } catch (const std::system_error&) {
@@ -211,10 +215,10 @@ bool SourceReader::LoadLines(const std::function<bool(std::string_view)>& onLine
     // loop, and then does what the caller gave it.
     std::atomic<bool> stopPrefault{false};
     std::thread prefaulter;
-    if (const auto [items, bytes] = list.ItemStorage(); bytes >= (4u << 20) || alongside) {
+    if (const auto [items, bytes] = list.ItemStorage(); bytes >= kPrefaultFrom || alongside) {
         try {
             prefaulter = std::thread([items = items, bytes = bytes, &stopPrefault, &alongside] {
-                if (bytes >= (4u << 20)) prefaultPages(items, bytes, &stopPrefault);
+                if (bytes >= kPrefaultFrom) prefaultPages(items, bytes, &stopPrefault);
                 if (alongside) alongside(&stopPrefault);
             });
         } catch (const std::system_error&) {
