@@ -732,13 +732,12 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     // full gives up, and the lookup starts again with room for every line in
     // one lane, which can hold them all.
     //
-    // With two cores, the exact comparison makes its keys (cheap: a hash) on
-    // one and looks them up on the other. The default comparison, whose keys
-    // cost more (trimming, upper case), splits the keys in two by one bit of
-    // their hash, each half with a table of its own, and looks the halves up
-    // at once, the two lookups sharing the making of the keys. A key's group
-    // is its first line either way, so the result does not depend on how the
-    // work was split.
+    // With two cores, the keys are split in two by one bit of their hash,
+    // each half with a table of its own, and the halves are looked up at
+    // once, the two lookups sharing the making of the keys. The lookup waits
+    // on memory far more than it computes, and two cores keep twice as many
+    // fetches in flight. A key's group is its first line either way, so the
+    // result does not depend on how the work was split.
     const int indexBits = std::bit_width(static_cast<std::uint64_t>(N) + 1);
     const std::uint32_t indexMask = indexBits >= 32 ? 0xFFFFFFFFu : (1u << indexBits) - 1;
     const bool parallel = N >= 4 * KeyPreparer::kChunk && !testInclude && filters.concurrentSafe() &&
@@ -746,7 +745,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     std::int64_t keysRoom = N;
     if (memory.tableKeys > 0) keysRoom = std::min(N, memory.tableKeys);
     else if (memory.tableKeys < 0 && N >= (1 << 16)) keysRoom = std::min(N, estimateDistinctLines(lines, parallel));
-    int lanes = parallel && !exact ? 2 : 1;
+    int lanes = parallel ? 2 : 1;
     // Keys that are the whole lines of one text file, or those lines
     // trimmed, with memory to spare: slots of eight bytes, whose upper half
     // says where the key begins in the text. A probe then reaches the text
