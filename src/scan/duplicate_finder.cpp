@@ -830,10 +830,18 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                 if (p.state == 0 && laneOf(p.hash) == lane) f(p);
             }
         };
-        // The slot a key's probe starts at, when its tag matches; else 0.
-        auto matchingHomeSlot = [&](const PreparedKey& p) -> Slot {
-            const Slot slot = t[home(p.hash)];
-            return narrow(slot) != 0 && (narrow(slot) & ~indexMask) == tagOf(p.hash) ? slot : 0;
+        // The first slot of a key's probe whose tag matches, among the few
+        // the probe is likely to meet (a key often stands a slot or two past
+        // its home); else 0.
+        auto matchingSlot = [&](const PreparedKey& p) -> Slot {
+            const std::uint32_t tag = tagOf(p.hash);
+            std::size_t s = home(p.hash);
+            for (int k = 0; k < 8; ++k, s = s + 1 == laneSlots ? 0 : s + 1) {
+                const Slot slot = t[s];
+                if (narrow(slot) == 0) return 0;
+                if ((narrow(slot) & ~indexMask) == tag) return slot;
+            }
+            return 0;
         };
         auto prepare = [&](std::int64_t batch) {
             eachOwnKey(batch, [&](const PreparedKey& p) { __builtin_prefetch(&t[home(p.hash)]); });
@@ -842,7 +850,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         // record, and that to the text.
         auto peek = [&](std::int64_t batch) {
             eachOwnKey(batch, [&](const PreparedKey& p) {
-                if (const Slot slot = matchingHomeSlot(p)) {
+                if (const Slot slot = matchingSlot(p)) {
                     if constexpr (kWide) {
                         __builtin_prefetch(text + (slot >> 32));
                         __builtin_prefetch(text + (slot >> 32) + p.key.size());
@@ -855,7 +863,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         auto peekLine = [&](std::int64_t batch) {
             if constexpr (!kWide) {
                 eachOwnKey(batch, [&](const PreparedKey& p) {
-                    if (const Slot slot = matchingHomeSlot(p)) lines.PrefetchText(firstLineOf(slot));
+                    if (const Slot slot = matchingSlot(p)) lines.PrefetchText(firstLineOf(slot));
                 });
             }
         };
