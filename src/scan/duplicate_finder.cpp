@@ -609,27 +609,34 @@ std::size_t keyTableSlots(std::int64_t keys) {
 // starts again with room for every line.
 struct TableFull {};
 
+// Runs part(0) and part(1): at once on two threads when `twoThreads` and a
+// second thread can be had, else one after the other on this one.
+template <class Part>
+void onBothParts(bool twoThreads, Part&& part) {
+    std::jthread other; // joined on every way out
+    if (twoThreads) {
+        try {
+            other = std::jthread([&part] { part(1); });
+        } catch (const std::system_error&) {
+            // No second thread: this one takes both parts.
+        }
+    }
+    part(0);
+    if (!other.joinable()) part(1);
+}
+
 // About how many distinct lines `lines` holds, from a pass that hashes each
 // (on two threads where there are two cores). Lines that differ may share a
 // key, never the other way round, so this is at least the number of keys
 // the lookup will meet, give or take the sketch's error.
 std::int64_t estimateDistinctLines(const clsListEmu& lines, bool twoThreads) {
     const std::int32_t n = lines.ListCount();
-    auto sketch = [&lines](std::int32_t from, std::int32_t to, DistinctCount& into) {
-        for (std::int32_t i = from; i < to; ++i) into.add(hashExact(lines.ListView(i)));
-    };
     auto counts = std::make_unique<DistinctCount[]>(2);
-    {
-        std::jthread other; // joined on every way out
-        if (twoThreads) {
-            try {
-                other = std::jthread([&] { sketch(n / 2, n, counts[1]); });
-            } catch (const std::system_error&) {
-                // No second thread: this one takes every line.
-            }
-        }
-        sketch(0, other.joinable() ? n / 2 : n, counts[0]);
-    }
+    onBothParts(twoThreads, [&](int part) {
+        DistinctCount& into = counts[part];
+        for (std::int32_t i = part == 0 ? 0 : n / 2, to = part == 0 ? n / 2 : n; i < to; ++i)
+            into.add(hashExact(lines.ListView(i)));
+    });
     counts[0].merge(counts[1]);
     return static_cast<std::int64_t>(std::ceil(counts[0].estimate()));
 }
@@ -1072,16 +1079,7 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
     // the second's, which keeps them in line order.
     const std::int64_t halfLines = N / 2;
     auto bothHalves = [&](auto&& f) {
-        std::jthread other; // joined on every way out
-        if (parallel) {
-            try {
-                other = std::jthread([&] { f(halfLines, N, 1); });
-            } catch (const std::system_error&) {
-                // No second thread: this one takes both halves.
-            }
-        }
-        f(std::int64_t{0}, halfLines, 0);
-        if (!other.joinable()) f(halfLines, N, 1);
+        onBothParts(parallel, [&](int half) { half == 0 ? f(std::int64_t{0}, halfLines, 0) : f(halfLines, N, 1); });
     };
     std::vector<std::uint64_t> halfCounts[2] = {std::vector<std::uint64_t>(buckets, 0), std::vector<std::uint64_t>(buckets, 0)};
     bothHalves([&](std::int64_t from, std::int64_t to, int half) {
@@ -1249,27 +1247,12 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
         std::size_t halfGroups = 0;
         std::uint32_t half = 0;
         while (halfGroups < sizes.size() && half < total / 2) half += sizes[halfGroups++];
-        auto fillPart = [&](bool second) {
-            const auto borrow = [](std::string_view key) { return key; };
-            const auto borrowOwn = [](std::string_view key, std::string_view) { return key; };
-            if (second) fillGroups(halfGroups, sizes.size(), half, borrow, borrowOwn);
+        const auto borrow = [](std::string_view key) { return key; };
+        const auto borrowOwn = [](std::string_view key, std::string_view) { return key; };
+        onBothParts(parallel && total >= (1u << 16), [&](int part) {
+            if (part == 1) fillGroups(halfGroups, sizes.size(), half, borrow, borrowOwn);
             else fillGroups(0, halfGroups, 0, borrow, borrowOwn);
-        };
-        std::jthread other; // joined on every way out
-        if (parallel && total >= (1u << 16)) {
-            try {
-                other = std::jthread([&] { fillPart(true); });
-            } catch (const std::system_error&) {
-                // No second thread: this one fills them all.
-            }
-        }
-        if (other.joinable()) {
-            fillPart(false);
-        } else {
-            halfGroups = sizes.size();
-            half = total;
-            fillPart(false);
-        }
+        });
     }
     table.reset();
     ownLineOf.reset();
