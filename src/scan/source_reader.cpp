@@ -69,7 +69,7 @@ bool readWholeFile(const std::string& path, ByteBlock& out, std::size_t& size, F
     std::thread prefaulter;
     if (cap >= kPrefaultFrom) {
         try {
-            prefaulter = std::thread([p = buf.data(), cap, &stopPrefault] { prefaultPages(p, cap, &stopPrefault); });
+            prefaulter = std::thread([p = buf.data(), cap, &stopPrefault] { prefaultFreshBlock(p, cap, &stopPrefault); });
         } catch (const std::system_error&) {
             // No thread to spare: the reader takes the faults itself.
         }
