@@ -13,13 +13,13 @@ namespace twinsift {
 // Does nothing where the system cannot do this; stops early when *stop turns true.
 void prefaultPages(char* data, std::size_t size, const std::atomic<bool>* stop = nullptr) noexcept;
 
-// As prefaultPages, for a block from mapFreshMemory that is about to be filled
-// from its start to its end, such as a file being read. Where the system hands
-// out fresh huge pages more slowly than it would small ones, the rest of the
-// block takes small pages. That happens on virtual machines whose host takes
-// back the memory a guest frees: there a huge page that the host must supply
-// anew costs several times what its size in small pages does, while one freed
-// a moment ago costs almost nothing.
+// As prefaultPages, for a block from mapFreshMemory; it goes from the end
+// backwards, to meet a writer that fills the block from its start (a file
+// being read). Where the system hands out fresh huge pages more slowly than
+// it would small ones, the rest of the block takes small pages. That happens
+// on virtual machines whose host takes back the memory a guest frees: there a
+// huge page that the host must supply anew costs several times what its size
+// in small pages does, while one freed a moment ago costs almost nothing.
 void prefaultFreshBlock(char* data, std::size_t size, const std::atomic<bool>* stop = nullptr) noexcept;
 
 // Fresh, zero-filled memory straight from the system, with huge pages asked

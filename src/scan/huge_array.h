@@ -2,7 +2,8 @@
 // A fixed-size, zero-filled array for the scan's big tables. Large ones come
 // straight from the system with huge pages where offered: the key table is
 // probed at random, and with small pages nearly every probe also misses the
-// address cache.
+// address cache. Where fresh huge pages come slowly, though, prefault() takes
+// small ones (see prefaultFreshBlock): those misses cost less than the pages.
 
 #include "scan/byte_block.h"
 
@@ -45,9 +46,11 @@ public:
     T& operator[](std::size_t i) noexcept { return data_[i]; }
     const T& operator[](std::size_t i) const noexcept { return data_[i]; }
     std::size_t size() const noexcept { return size_; }
-    // Makes the memory present, as a first write would (see prefaultPages).
+    // Makes the memory present, as a first write would (see prefaultPages and
+    // prefaultFreshBlock).
     void prefault(const std::atomic<bool>* stop = nullptr) noexcept {
-        if (data_) prefaultPages(reinterpret_cast<char*>(data_), size_ * sizeof(T), stop);
+        if (mapped_) prefaultFreshBlock(reinterpret_cast<char*>(data_), size_ * sizeof(T), stop);
+        else if (data_) prefaultPages(reinterpret_cast<char*>(data_), size_ * sizeof(T), stop);
     }
     // Gives the memory of the items from `from` on back to the system, as far
     // as it fills whole pages; they read as zero afterwards.

@@ -218,7 +218,7 @@ bool SourceReader::LoadLines(const std::function<bool(std::string_view)>& onLine
     if (const auto [items, bytes] = list.ItemStorage(); bytes >= kPrefaultFrom || alongside) {
         try {
             prefaulter = std::thread([items = items, bytes = bytes, &stopPrefault, &alongside] {
-                if (bytes >= kPrefaultFrom) prefaultPages(items, bytes, &stopPrefault);
+                if (bytes >= kPrefaultFrom) prefaultFreshBlock(items, bytes, &stopPrefault);
                 if (alongside) alongside(&stopPrefault);
             });
         } catch (const std::system_error&) {
