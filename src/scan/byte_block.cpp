@@ -35,40 +35,79 @@ void prefaultPages(char* data, std::size_t size, const std::atomic<bool>* stop) 
 #endif
 }
 
-void prefaultFreshBlock(char* data, std::size_t size, const std::atomic<bool>* stop) noexcept {
+namespace {
+// Reads a byte of every page of [from, to), which must be present.
+void touchPages(std::uintptr_t from, std::uintptr_t to) noexcept {
+    constexpr std::uintptr_t kPage = 4096;
+    for (std::uintptr_t at = from & ~(kPage - 1); at < to; at += kPage) {
+        if (at >= from) (void)*reinterpret_cast<const volatile char*>(at);
+    }
+}
+} // namespace
+
+void prefaultFreshBlock(char* data, std::size_t size, const std::atomic<bool>* stop,
+                        std::chrono::microseconds slowHugePage) noexcept {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE) && defined(MADV_NOHUGEPAGE)
+    using Clock = std::chrono::steady_clock;
     constexpr std::uintptr_t kHugePage = 2u << 20;
     constexpr std::uintptr_t kSmallStep = 8u << 20;
     // Measured on virtual machines whose host takes back, after a few seconds,
     // the memory a guest frees: fresh huge pages arrive at 15 GB/s and more
     // when they were freed a moment ago (by the last run), but at 0.2 to
-    // 0.5 GB/s when the host must supply them anew; small pages at 2.5 to
-    // 3 GB/s either way. A huge page slower than 0.8 GB/s is a loss.
-    constexpr auto kSlowestHugePage = std::chrono::microseconds(2500);
+    // 0.5 GB/s when the host must supply them anew. A huge page slower than
+    // 0.8 GB/s (the default 2.5 ms) may be a loss.
     const auto start = reinterpret_cast<std::uintptr_t>(data); // mapped memory begins on a page
     const std::uintptr_t end = start + size;
     // From the end backwards, a huge page at a time and each one timed, while
     // the filling comes from the start. Two slow ones in a row (one may be
-    // slow for a reason of its own: the thread was not run) turn whatever is
-    // not yet present to small pages.
+    // slow for a reason of its own: the thread was not run) call for a trial
+    // of small pages.
     std::uintptr_t at = std::max(start, end & ~(kHugePage - 1));
     if (at < end) prefaultPages(reinterpret_cast<char*>(at), end - at, stop);
     bool huge = true;
+    bool tried = false;
     int slowInARow = 0;
+    Clock::duration fasterSlow{};
     while (at > start && !(stop && stop->load(std::memory_order_relaxed))) {
         const std::uintptr_t from = at - std::min(at - start, huge ? kHugePage : kSmallStep);
-        const auto t0 = std::chrono::steady_clock::now();
-        prefaultPages(reinterpret_cast<char*>(from), at - from, nullptr);
-        if (huge && at - from == kHugePage) {
-            slowInARow = std::chrono::steady_clock::now() - t0 > kSlowestHugePage ? slowInARow + 1 : 0;
-            if (slowInARow == 2) {
+        if (huge && !tried && slowInARow == 2) {
+            // The next huge page's worth as small pages, made present and
+            // then read once from here. Hosts differ: some make the guest pay
+            // a fault of their own on the first use of each small page, once
+            // when the system writes it and once more when the program reads
+            // it (measured: 2 MB of small pages 0.5 ms to make present, then
+            // 3 to 8 ms to read a byte of each, against 8 to 10 ms for a slow
+            // huge page). The reading here measures the program's share; the
+            // system's share (a file read into the block) is taken to cost as
+            // much again, so small pages must measure three times as fast as
+            // the faster of the two slow huge pages.
+            tried = true;
+            ::madvise(reinterpret_cast<void*>(from), at - from, MADV_NOHUGEPAGE);
+            const auto t0 = Clock::now();
+            prefaultPages(reinterpret_cast<char*>(from), at - from, nullptr);
+            touchPages(from, at);
+            if ((Clock::now() - t0) * 3 < fasterSlow) {
                 ::madvise(data, from - start, MADV_NOHUGEPAGE);
                 huge = false;
+            }
+            at = from;
+            continue;
+        }
+        const auto t0 = Clock::now();
+        prefaultPages(reinterpret_cast<char*>(from), at - from, nullptr);
+        if (huge && at - from == kHugePage) {
+            const auto took = Clock::now() - t0;
+            if (took >= slowHugePage) {
+                fasterSlow = slowInARow == 0 ? took : std::min(fasterSlow, took);
+                ++slowInARow;
+            } else {
+                slowInARow = 0;
             }
         }
         at = from;
     }
 #else
+    (void)slowHugePage;
     prefaultPages(data, size, stop);
 #endif
 }

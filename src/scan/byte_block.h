@@ -4,6 +4,7 @@
 // fresh memory is what loading large files mostly costs.
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 
 namespace twinsift {
@@ -15,12 +16,16 @@ void prefaultPages(char* data, std::size_t size, const std::atomic<bool>* stop =
 
 // As prefaultPages, for a block from mapFreshMemory; it goes from the end
 // backwards, to meet a writer that fills the block from its start (a file
-// being read). Where the system hands out fresh huge pages more slowly than
-// it would small ones, the rest of the block takes small pages. That happens
-// on virtual machines whose host takes back the memory a guest frees: there a
-// huge page that the host must supply anew costs several times what its size
-// in small pages does, while one freed a moment ago costs almost nothing.
-void prefaultFreshBlock(char* data, std::size_t size, const std::atomic<bool>* stop = nullptr) noexcept;
+// being read). Where fresh huge pages come slowly, a trial decides whether
+// the rest of the block takes small pages: on virtual machines whose host
+// takes back the memory a guest frees, a huge page that the host must supply
+// anew may cost several times what its size in small pages does (while one
+// freed a moment ago costs almost nothing), but on others each small page
+// costs the host a fault of its own on first use and huge pages stay cheaper.
+// `slowHugePage` is the time from which a huge page counts as slow (tests
+// set it to zero to have the trial made).
+void prefaultFreshBlock(char* data, std::size_t size, const std::atomic<bool>* stop = nullptr,
+                        std::chrono::microseconds slowHugePage = std::chrono::microseconds(2500)) noexcept;
 
 // Fresh, zero-filled memory straight from the system, with huge pages asked
 // for where offered; give it back with munmap. Throws std::bad_alloc. Only

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstddef>
 #include <vector>
 
@@ -29,27 +30,31 @@ std::size_t presentPages(const char* p, std::size_t n) {
 // steps, with odd sizes at both ends; nothing it held changes.
 TEST(FreshBlockPrefault, MakesEveryPagePresentAndKeepsTheZeros) {
     const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    for (const std::size_t size : {std::size_t{5} << 20, (std::size_t{13} << 20) + 12345, std::size_t{3} * 4096 + 1}) {
-        char* const p = static_cast<char*>(mapFreshMemory(size));
-        struct Unmap {
-            char* p;
-            std::size_t n;
-            ~Unmap() { ::munmap(p, n); }
-        } unmap{p, size};
-        if (::madvise(p, size, MADV_POPULATE_WRITE) != 0) GTEST_SKIP() << "no MADV_POPULATE_WRITE here";
-        ::madvise(p, size, MADV_DONTNEED); // fresh again
-        const std::size_t pages = (size + page - 1) / page;
-        ASSERT_LT(presentPages(p, size), pages) << size;
+    for (const auto slow : {std::chrono::microseconds(2500), std::chrono::microseconds(0)}) {
+        for (const std::size_t size : {std::size_t{5} << 20, (std::size_t{13} << 20) + 12345, std::size_t{3} * 4096 + 1}) {
+            char* const p = static_cast<char*>(mapFreshMemory(size));
+            struct Unmap {
+                char* p;
+                std::size_t n;
+                ~Unmap() { ::munmap(p, n); }
+            } unmap{p, size};
+            if (::madvise(p, size, MADV_POPULATE_WRITE) != 0) GTEST_SKIP() << "no MADV_POPULATE_WRITE here";
+            ::madvise(p, size, MADV_DONTNEED); // fresh again
+            const std::size_t pages = (size + page - 1) / page;
+            ASSERT_LT(presentPages(p, size), pages) << size;
 
-        prefaultFreshBlock(p, size);
-        EXPECT_EQ(presentPages(p, size), pages) << size;
-        std::size_t nonZero = 0;
-        for (std::size_t i = 0; i < size; ++i) nonZero += p[i] != 0;
-        EXPECT_EQ(nonZero, 0u) << size;
-        p[0] = 'a';
-        p[size - 1] = 'z';
-        EXPECT_EQ(p[0], 'a');
-        EXPECT_EQ(p[size - 1], 'z');
+            // Once as it goes, once with every huge page slow, which has a run
+            // of small pages tried on the way.
+            prefaultFreshBlock(p, size, nullptr, slow);
+            EXPECT_EQ(presentPages(p, size), pages) << size;
+            std::size_t nonZero = 0;
+            for (std::size_t i = 0; i < size; ++i) nonZero += p[i] != 0;
+            EXPECT_EQ(nonZero, 0u) << size;
+            p[0] = 'a';
+            p[size - 1] = 'z';
+            EXPECT_EQ(p[0], 'a');
+            EXPECT_EQ(p[size - 1], 'z');
+        }
     }
 }
 
