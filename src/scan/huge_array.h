@@ -2,8 +2,9 @@
 // A fixed-size, zero-filled array for the scan's big tables. Large ones come
 // straight from the system with huge pages where offered: the key table is
 // probed at random, and with small pages nearly every probe also misses the
-// address cache. Where fresh huge pages come slowly, though, prefault() takes
-// small ones (see prefaultFreshBlock): those misses cost less than the pages.
+// address cache. Where fresh huge pages come slowly and small ones measure
+// much faster, though, prefault() takes small ones (see prefaultFreshBlock):
+// those misses then cost less than the pages.
 
 #include "scan/byte_block.h"
 
