@@ -854,10 +854,14 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
             eachOwnKey(batch, [&](const PreparedKey& p) { __builtin_prefetch(&t[home(p.hash)]); });
         };
         // A wide slot leads to the text at once; a narrow one to the line's
-        // record, and that to the text.
+        // record, and that to the text. A key that will be compared is
+        // fetched too: its bytes were last read where its chunk was made,
+        // often on the other core.
         auto peek = [&](std::int64_t batch) {
             eachOwnKey(batch, [&](const PreparedKey& p) {
                 if (const Slot slot = matchingSlot(p)) {
+                    __builtin_prefetch(p.key.data());
+                    __builtin_prefetch(p.key.data() + p.key.size() - 1);
                     if constexpr (kWide) {
                         __builtin_prefetch(text + (slot >> 32));
                         __builtin_prefetch(text + (slot >> 32) + p.key.size());
