@@ -28,9 +28,16 @@ void prefaultFreshBlock(char* data, std::size_t size, const std::atomic<bool>* s
                         std::chrono::microseconds slowHugePage = std::chrono::microseconds(2500)) noexcept;
 
 // Fresh, zero-filled memory straight from the system, with huge pages asked
-// for where offered; give it back with munmap. Throws std::bad_alloc. Only
-// where the system maps memory (Linux).
+// for where offered; give it back with unmapFreshMemory. A block of 2 MB or
+// more begins on a 2 MB boundary, where a huge page can begin, and may end on
+// one (see freshMappingLength). Throws std::bad_alloc. Only where the system
+// maps memory (Linux).
 void* mapFreshMemory(std::size_t bytes);
+// Gives back a block from mapFreshMemory(bytes).
+void unmapFreshMemory(void* data, std::size_t bytes) noexcept;
+// How much mapFreshMemory(bytes) maps: `bytes` in whole pages, or in whole
+// huge pages where that adds little.
+std::size_t freshMappingLength(std::size_t bytes) noexcept;
 
 class ByteBlock {
 public:

@@ -69,7 +69,7 @@ public:
     void release() noexcept {
         if (!data_) return;
 #if defined(__linux__)
-        if (mapped_) ::munmap(data_, std::max<std::size_t>(size_, 1) * sizeof(T));
+        if (mapped_) unmapFreshMemory(data_, std::max<std::size_t>(size_, 1) * sizeof(T));
         else std::free(data_);
 #else
         std::free(data_);

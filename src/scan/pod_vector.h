@@ -86,10 +86,17 @@ private:
         if (bytes >= kMapBytes) {
             void* p;
             if (mapped_) {
-                p = ::mremap(data_, cap_ * sizeof(T), bytes, MREMAP_MAYMOVE);
-                if (p == MAP_FAILED) throw std::bad_alloc();
+                // Moved to a place of its own, which begins where a huge
+                // page can, so that its huge pages move whole.
+                void* const to = mapFreshMemory(bytes);
+                const std::size_t length = freshMappingLength(bytes);
+                p = ::mremap(data_, freshMappingLength(cap_ * sizeof(T)), length, MREMAP_MAYMOVE | MREMAP_FIXED, to);
+                if (p == MAP_FAILED) {
+                    unmapFreshMemory(to, bytes);
+                    throw std::bad_alloc();
+                }
 #ifdef MADV_HUGEPAGE
-                ::madvise(p, bytes, MADV_HUGEPAGE);
+                ::madvise(p, length, MADV_HUGEPAGE);
 #endif
             } else {
                 p = mapFreshMemory(bytes);
@@ -113,7 +120,7 @@ private:
     }
     void release() noexcept {
 #if defined(__linux__)
-        if (mapped_) ::munmap(data_, cap_ * sizeof(T));
+        if (mapped_) unmapFreshMemory(data_, cap_ * sizeof(T));
         else std::free(data_);
 #else
         std::free(data_);
