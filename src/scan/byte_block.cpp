@@ -116,7 +116,7 @@ std::size_t freshMappingLength(std::size_t bytes) noexcept {
     constexpr std::size_t kPage = 4096;
     constexpr std::size_t kHugePage = 2u << 20;
     const std::size_t pages = (bytes + kPage - 1) & ~(kPage - 1);
-    if (bytes < kHugePage || bytes > SIZE_MAX - kHugePage) return pages;
+    if (bytes < kHugePage || bytes > SIZE_MAX / 2) return pages;
     // A last huge page that the block would nearly fill is taken whole: it
     // wastes an eighth of one at most, where its part in small pages would
     // cost a fault each.
@@ -134,9 +134,9 @@ void* mapFreshMemory(std::size_t bytes) {
     // a fault of 15 to 20 microseconds. So a block of a huge page or more
     // begins on such a boundary: a little more is asked for, and what lies
     // before the boundary and after the block is given back.
+    if (bytes > SIZE_MAX / 2) throw std::bad_alloc(); // no system maps that much; the lengths below cannot wrap
     const std::size_t length = freshMappingLength(bytes);
     const std::size_t slack = bytes >= kHugePage ? kHugePage - kPage : 0;
-    if (length > SIZE_MAX - slack) throw std::bad_alloc();
     void* raw = ::mmap(nullptr, length + slack, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (raw == MAP_FAILED) throw std::bad_alloc();
     const auto rawStart = reinterpret_cast<std::uintptr_t>(raw);

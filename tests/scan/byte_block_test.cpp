@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 #if defined(__linux__)
@@ -81,6 +82,7 @@ TEST(FreshMemory, BigBlocksBeginOnAHugePageBoundaryAndGoBackWhole) {
     EXPECT_EQ(freshMappingLength(3 * kHuge + 12345), 3 * kHuge + 16384);
     EXPECT_EQ(freshMappingLength(4000000), 2 * kHuge);                  // one nearly filled
     EXPECT_EQ(freshMappingLength(2 * kHuge - 4096), 2 * kHuge);
+    EXPECT_THROW(mapFreshMemory(SIZE_MAX - 100), std::bad_alloc); // not a wrapped-round small block
     for (const std::size_t bytes : {std::size_t{1} << 20, kHuge, kHuge + 1, std::size_t{4000000}, 3 * kHuge + 12345}) {
         SCOPED_TRACE(bytes);
         const std::size_t length = freshMappingLength(bytes);
