@@ -14,12 +14,13 @@ namespace twinsift {
 
 namespace {
 constexpr std::size_t kMapThreshold = 1u << 20;
-}
+constexpr std::size_t kPage = 4096;
+constexpr std::size_t kHugePage = 2u << 20;
+} // namespace
 
 void prefaultPages(char* data, std::size_t size, const std::atomic<bool>* stop) noexcept {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
     constexpr std::size_t kStep = 8u << 20;
-    constexpr std::size_t kPage = 4096;
     // madvise wants a page-aligned start.
     auto begin = reinterpret_cast<std::uintptr_t>(data) & ~(kPage - 1);
     const auto end = reinterpret_cast<std::uintptr_t>(data) + size;
@@ -38,7 +39,6 @@ void prefaultPages(char* data, std::size_t size, const std::atomic<bool>* stop) 
 namespace {
 // Reads a byte of every page of [from, to), which must be present.
 void touchPages(std::uintptr_t from, std::uintptr_t to) noexcept {
-    constexpr std::uintptr_t kPage = 4096;
     for (std::uintptr_t at = from & ~(kPage - 1); at < to; at += kPage) {
         if (at >= from) (void)*reinterpret_cast<const volatile char*>(at);
     }
@@ -49,7 +49,6 @@ void prefaultFreshBlock(char* data, std::size_t size, const std::atomic<bool>* s
                         std::chrono::microseconds slowHugePage) noexcept {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE) && defined(MADV_NOHUGEPAGE)
     using Clock = std::chrono::steady_clock;
-    constexpr std::uintptr_t kHugePage = 2u << 20;
     constexpr std::uintptr_t kSmallStep = 8u << 20;
     // Measured on virtual machines whose host takes back, after a few seconds,
     // the memory a guest frees: fresh huge pages arrive at 15 GB/s and more
@@ -113,8 +112,6 @@ void prefaultFreshBlock(char* data, std::size_t size, const std::atomic<bool>* s
 }
 
 std::size_t freshMappingLength(std::size_t bytes) noexcept {
-    constexpr std::size_t kPage = 4096;
-    constexpr std::size_t kHugePage = 2u << 20;
     const std::size_t pages = (bytes + kPage - 1) & ~(kPage - 1);
     if (bytes < kHugePage || bytes > SIZE_MAX / 2) return pages;
     // A last huge page that the block would nearly fill is taken whole: it
@@ -126,8 +123,6 @@ std::size_t freshMappingLength(std::size_t bytes) noexcept {
 
 void* mapFreshMemory(std::size_t bytes) {
 #if defined(__linux__)
-    constexpr std::uintptr_t kPage = 4096;
-    constexpr std::uintptr_t kHugePage = 2u << 20;
     // A huge page backs only a whole 2 MB range of a mapping that begins on a
     // 2 MB boundary. A mapping placed anywhere else has up to 2 MB of its
     // start in small pages, and on some virtual machines each of those costs
@@ -179,7 +174,6 @@ ByteBlock::ByteBlock(std::size_t size) : size_(size) {
 
 void ByteBlock::discardBefore(std::size_t upTo) noexcept {
 #if defined(__linux__)
-    constexpr std::size_t kPage = 4096;
     if (!mapped_) return;
     // The block starts on a page; only whole pages go.
     const std::size_t n = std::min(upTo, size_) & ~(kPage - 1);
