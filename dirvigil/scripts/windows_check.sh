@@ -8,7 +8,10 @@ build_only=0
 [ "${1:-}" = "--build-only" ] && build_only=1
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/dirvigil-win.XXXXXX")
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir "$work/tmp"
+# Wine's server keeps its socket folder under TMPDIR: inside the work folder,
+# it goes with it.
+export TMPDIR="$work/tmp" WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 cleanup() {
   if [ -d "$WINEPREFIX" ] && command -v wineserver >/dev/null; then
     timeout 20 wineserver -k >/dev/null 2>&1 || true

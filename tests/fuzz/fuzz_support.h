@@ -8,18 +8,26 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <unistd.h>
 
 namespace twinsift::fuzz {
 
-// A folder of this process's own, made on first use.
+// A folder of this process's own, made on first use and removed when the
+// process ends normally (after a finding it stays, with the last input's files).
 inline const std::filesystem::path& scratchDir() {
-    static const std::filesystem::path dir = [] {
-        auto d = std::filesystem::temp_directory_path() / ("twinsift-fuzz-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(d);
-        return d;
-    }();
-    return dir;
+    struct Scratch {
+        std::filesystem::path dir;
+        Scratch() : dir(std::filesystem::temp_directory_path() / ("twinsift-fuzz-" + std::to_string(::getpid()))) {
+            std::filesystem::create_directories(dir);
+        }
+        ~Scratch() {
+            std::error_code ec;
+            std::filesystem::remove_all(dir, ec);
+        }
+    };
+    static const Scratch scratch;
+    return scratch.dir;
 }
 
 inline std::string writeScratch(const std::string& name, const std::uint8_t* data, std::size_t size) {

@@ -8,10 +8,10 @@ set -euo pipefail
 build=$1 src=$2 gui=$3 dirvigil=$4 man=$5
 on() { case "$1" in ON|on|1|TRUE|true|YES|yes) return 0 ;; *) return 1 ;; esac; }
 
-prefix=$(mktemp -d "${TMPDIR:-/tmp}/twinsift-install.XXXXXX")
-trap 'rm -rf "$prefix"' EXIT
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/twinsift-install.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
 # A prefix with a blank in it: the rules must quote their paths.
-prefix="$prefix/usr local"
+prefix="$scratch/usr local"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 failures=0
