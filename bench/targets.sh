@@ -14,7 +14,10 @@
 # as a user who opens one file meets it; that wall time is the "cold" column.
 # On virtual machines whose host takes back freed memory after a few seconds,
 # the pause makes fresh memory cost far more than it does in runs that
-# follow each other at once. The files are removed at the end.
+# follow each other at once. Under each peer row, a floor row times a program
+# that only reads the file into fresh memory the way the loader does: no
+# command that keeps the file in memory can take less. The files are removed
+# at the end.
 # Exits non-zero when a saved file differs from mawk's output. Not run by CI.
 set -eu
 
@@ -24,9 +27,10 @@ reps=${3:-3}
 pause=${TARGETS_PAUSE:-3}
 
 gen=$build/bench/twinsift_bench_gen
+fresh=$build/bench/twinsift_bench_fresh_read
 cli=$build/src/cli/twinsift-cli
-for tool in "$gen" "$cli"; do
-    [ -x "$tool" ] || { echo "missing $tool (build the twinsift_bench_gen and twinsift-cli targets)" >&2; exit 2; }
+for tool in "$gen" "$fresh" "$cli"; do
+    [ -x "$tool" ] || { echo "missing $tool (build the twinsift_bench_gen, twinsift_bench_fresh_read and twinsift-cli targets)" >&2; exit 2; }
 done
 for tool in mawk datamash /usr/bin/time cmp awk sort; do
     command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }
@@ -108,11 +112,14 @@ header() {
         "xfile" "goal" "" >>"$rows"
 }
 
-# peer FILE: datamash on FILE; sets $peer_wall and prints its row.
+# peer FILE SIZE: datamash on FILE; sets $peer_wall and prints its row, then
+# the floor's.
 peer() {
     measure datamash sh -c 'datamash rmdup 1 <"$1"' sh "$1"
     peer_wall=$wall
     row "datamash rmdup 1" "$2" "$peer_wall" "" ""
+    measure floor "$fresh" "$1"
+    row "  floor: the file read into fresh memory" "$2" "$peer_wall" "" ""
 }
 
 scan_rows() {
