@@ -148,6 +148,20 @@ bool equalFolded(const char* a, const char* b, std::size_t n) {
     return n == 0 || foldAscii(loadTail(a, n)) == foldAscii(loadTail(b, n));
 }
 
+// The offsets of the set bits of each byte value, lowest first, as eight
+// (those past the last are 0).
+struct BitOffsets {
+    std::uint16_t at[256][8]{};
+    constexpr BitOffsets() {
+        for (int m = 0; m < 256; ++m) {
+            int k = 0;
+            for (int j = 0; j < 8; ++j)
+                if ((m >> j) & 1) at[m][k++] = static_cast<std::uint16_t>(j);
+        }
+    }
+};
+constexpr BitOffsets kBitOffsets;
+
 // Room for an upper-case form; grows, never shrinks, so that the scan's
 // buffers stop allocating after the first long lines.
 class UpperBuffer {
@@ -188,6 +202,28 @@ public:
             table_[cp] = packed;
         }
         for (int b = 0; b < 256; ++b) cp1252_[b] = toUpper(std::string(1, static_cast<char>(b)), Codec::Windows1252)[0];
+        // Three-byte leads none of whose characters changes (CJK among them).
+        bool caseless3[16];
+        for (int lead = 0xE0; lead < 0xF0; ++lead) {
+            bool caseless = true;
+            const auto from = static_cast<char32_t>(lead & 0x0F) << 12;
+            for (char32_t cp = std::max<char32_t>(from, 0x800); caseless && cp < from + 0x1000; ++cp)
+                if (cp < 0xD800 || cp > 0xDFFF) caseless = table_[cp] == ((3u << 24) | utf8Bytes(cp));
+            caseless3[lead - 0xE0] = caseless;
+        }
+        for (int lead = 0xC0; lead < 0x100; ++lead) {
+            for (int next = 0; next < 0x100; ++next) {
+                const int folded = next >= 'a' && next <= 'z' ? next - 32 : next;
+                std::uint16_t e = static_cast<std::uint16_t>(lead | (folded << 8)); // as it stands
+                if (lead >= 0xC2 && lead < 0xE0 && (next & 0xC0) == 0x80) {
+                    const std::uint32_t packed = table_[(static_cast<char32_t>(lead & 0x1F) << 6) | (next & 0x3F)];
+                    e = (packed >> 24) == 2 ? static_cast<std::uint16_t>(packed) : kPairGeneral;
+                } else if ((lead >= 0xE0 && lead < 0xF0 && !caseless3[lead - 0xE0]) || (lead >= 0xF0 && lead <= 0xF4)) {
+                    e = kPairGeneral;
+                }
+                pair_[((lead - 0xC0) << 8) | next] = e;
+            }
+        }
     }
     std::string_view operator()(std::string_view s, UpperBuffer& buf, Codec codec) const {
         char* const out = buf.room(s.size() + s.size() / 2 + 16);
@@ -202,38 +238,81 @@ public:
             for (std::size_t i = 0; i < s.size(); ++i) out[i] = cp1252_[static_cast<unsigned char>(s[i])];
             return s.size();
         }
-        if (s.size() >= kLongKey) return writeLong(s, out);
-        // Eight bytes at a time, written folded at once; then each character
-        // above ASCII that begins among them is put in upper case in place.
-        // That keeps every byte where it was, as long as no character changes
-        // its length; the few that do (dotless i, long s, some rare letters),
-        // four-byte characters and whatever the table lacks go the general way
-        // from there on. Bytes of broken sequences stay as they are either way.
-        const auto* const begin = reinterpret_cast<const unsigned char*>(s.data());
-        const auto* p = begin;
-        const auto* const end = p + s.size();
-        char* o = out;
-        while (end - p >= 8) {
-            const std::uint64_t w = load8(reinterpret_cast<const char*>(p));
-            const std::uint64_t up = foldAscii(w);
-            std::memcpy(o, &up, 8);
-            std::uint64_t leads = w & (w << 1) & kHigh; // bytes 0xC0 and above
-            std::size_t step = 8;
-            while (leads != 0) {
-                const auto k = static_cast<std::size_t>(std::countr_zero(leads) >> 3);
-                leads &= leads - 1;
-                const unsigned char* const q = p + k;
-                const int n = upperInPlace(q, end, o + k);
-                if (n < 0) return static_cast<std::size_t>(writeFrom(s, static_cast<std::size_t>(q - begin), o + k) - out);
-                step = std::max(step, k + static_cast<std::size_t>(n));
-            }
-            p += step;
-            o += step;
-        }
-        return static_cast<std::size_t>(writeFrom(s, static_cast<std::size_t>(p - begin), o) - out);
+        return s.size() >= kLongKey ? writeLong(s, out) : writeShort(s, out);
     }
 
 private:
+    // The bytes of a character below U+10000 in UTF-8, in memory order.
+    static std::uint32_t utf8Bytes(char32_t cp) {
+        std::string bytes;
+        appendUtf8(bytes, cp);
+        std::uint32_t packed = 0;
+        std::memcpy(&packed, bytes.data(), std::min<std::size_t>(bytes.size(), 3));
+        return packed;
+    }
+
+    // A key shorter than kLongKey: written folded as a whole first, eight
+    // bytes at a time, with the offsets of its bytes of 0xC0 and above (the
+    // leads of multi-byte characters) noted on the way without a branch.
+    // Then each lead and the byte after it are looked up in pair_, which
+    // gives the two bytes to write: no branch that depends on the text
+    // either, where a branch per word and per character cost more than all
+    // the rest. Every byte stays where it is, as long as no character
+    // changes its length; the few that do, four-byte characters and
+    // three-byte characters whose lead has any with case go their own way.
+    std::size_t writeShort(std::string_view s, char* const out) const {
+        const char* const in = s.data();
+        const std::size_t n = s.size();
+        std::uint16_t leads[kLongKey + 8];
+        std::size_t found = 0;
+        // The leads among the bytes of `mask` (one high bit a lead) of the
+        // word at `base`: eight are written whatever their number, and the
+        // count is of the high bits, gathered with a multiply (as is the
+        // byte of one bit a byte that picks the offsets).
+        auto note = [&](std::uint64_t mask, std::size_t base) {
+            const auto bits = static_cast<unsigned>(((mask >> 7) * 0x0102040810204080ull) >> 56);
+            const std::uint16_t* const at = kBitOffsets.at[bits];
+            for (std::size_t j = 0; j < 8; ++j) leads[found + j] = static_cast<std::uint16_t>(base + at[j]);
+            found += static_cast<std::size_t>(((mask >> 7) * kOnes) >> 56);
+        };
+        std::size_t i = 0;
+        for (; i + 8 <= n; i += 8) {
+            const std::uint64_t w = load8(in + i);
+            const std::uint64_t up = foldAscii(w);
+            std::memcpy(out + i, &up, 8);
+            note(w & (w << 1) & kHigh, i);
+        }
+        if (i < n && n >= 8) {
+            // The last eight bytes again, folded again to the same bytes;
+            // only the leads not noted yet count.
+            const std::size_t at = n - 8;
+            const std::uint64_t w = load8(in + at);
+            const std::uint64_t up = foldAscii(w);
+            std::memcpy(out + at, &up, 8);
+            note(w & (w << 1) & kHigh & (~std::uint64_t{0} << (8 * (i - at))), at);
+        } else {
+            for (; i < n; ++i) {
+                const auto c = static_cast<unsigned char>(in[i]);
+                out[i] = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+                leads[found] = static_cast<std::uint16_t>(i);
+                found += c >= 0xC0;
+            }
+        }
+        const auto* const b = reinterpret_cast<const unsigned char*>(in);
+        for (std::size_t h = 0; h < found; ++h) {
+            const std::size_t at = leads[h];
+            // After the last byte, a 0 stands in for the next: the lead stays.
+            const unsigned next = at + 1 < n ? b[at + 1] : 0;
+            const std::uint16_t e = pair_[((b[at] - 0xC0u) << 8) | next];
+            if (e != kPairGeneral) {
+                std::memcpy(out + at, &e, 2); // past the end only where out has room for it
+                continue;
+            }
+            if (upperInPlace(b + at, b + n, out + at) < 0) return static_cast<std::size_t>(writeFrom(s, at, out + at) - out);
+        }
+        return n;
+    }
+
     // Puts the character that begins at q (a byte of 0xC0 or above, before
     // `end`) in upper case at o, where its bytes already stand as they are.
     // Returns its length, 0 when it stays as it is (a broken sequence, or a
@@ -361,6 +440,13 @@ private:
     }
 
     std::unique_ptr<std::uint32_t[]> table_;
+    // By a lead byte (0xC0 and above) and the byte after it: the two bytes
+    // to write there, or this for the general way (0xFF never stands in
+    // UTF-8). A lead that begins no character, or one whose character
+    // stays, keeps its byte, and the byte after it is written as the fold
+    // left it.
+    static constexpr std::uint16_t kPairGeneral = 0xFFFF;
+    std::uint16_t pair_[64 * 256];
     char cp1252_[256];
 };
 

@@ -104,6 +104,15 @@ TEST(FindDuplicates, FoldsEveryCharacterAsTheCodecUpperCaseDoes) {
     }
     for (const char* broken : {"\xC3 x", "y \xE4\xB8", "\xE4\xB8z", "\xED\xA0\x80 w", "\xF4\x90\x80\x80 v", "\xC0\xAF u"})
         pair(broken);
+    // Every lead byte alone at a key's end, in keys short of a word, of one
+    // word, and of one word and a part: nothing after it may be taken for
+    // part of a character (each pair would then meet another).
+    for (const std::string prefix : {"q", "abcdefg", "abcdefghij"})
+        for (int lead = 0xC0; lead <= 0xFF; ++lead) {
+            std::string text = prefix;
+            text.push_back(static_cast<char>(lead));
+            pair(text);
+        }
     const auto r = scan(lines);
     EXPECT_EQ(r.result.lUniqueDups, static_cast<std::int32_t>(lines.size() / 2));
     EXPECT_EQ(r.doc.lstDuplicates.ListCount(), static_cast<std::int32_t>(lines.size()));
