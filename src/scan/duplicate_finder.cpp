@@ -298,19 +298,25 @@ private:
                 found += c >= 0xC0;
             }
         }
-        const auto* const b = reinterpret_cast<const unsigned char*>(in);
-        for (std::size_t h = 0; h < found; ++h) {
-            const std::size_t at = leads[h];
-            // After the last byte, a 0 stands in for the next: the lead stays.
-            const unsigned next = at + 1 < n ? b[at + 1] : 0;
-            const std::uint16_t e = pair_[((b[at] - 0xC0u) << 8) | next];
-            if (e != kPairGeneral) {
-                std::memcpy(out + at, &e, 2); // past the end only where out has room for it
-                continue;
-            }
-            if (upperInPlace(b + at, b + n, out + at) < 0) return static_cast<std::size_t>(writeFrom(s, at, out + at) - out);
-        }
+        for (std::size_t h = 0; h < found; ++h)
+            if (!upperLead(s, leads[h], out)) return static_cast<std::size_t>(writeFrom(s, leads[h], out + leads[h]) - out);
         return n;
+    }
+
+    // Puts the character whose lead is s[at] in upper case at out + at,
+    // where every byte of s so far stands folded; may write out[at + 1] past
+    // the end (out has room for it). False when the rest takes the general
+    // way (an upper case of another length, a four-byte character).
+    bool upperLead(std::string_view s, std::size_t at, char* const out) const {
+        const auto* const b = reinterpret_cast<const unsigned char*>(s.data());
+        // After the last byte, a 0 stands in for the next: the lead stays.
+        const unsigned next = at + 1 < s.size() ? b[at + 1] : 0;
+        const std::uint16_t e = pair_[((b[at] - 0xC0u) << 8) | next];
+        if (e != kPairGeneral) {
+            std::memcpy(out + at, &e, 2);
+            return true;
+        }
+        return upperInPlace(b + at, b + s.size(), out + at) >= 0;
     }
 
     // Puts the character that begins at q (a byte of 0xC0 or above, before
@@ -350,8 +356,6 @@ private:
     // at a time.
     static constexpr std::size_t kLongKey = 256;
     std::size_t writeLong(std::string_view s, char* const out) const {
-        const auto* const begin = reinterpret_cast<const unsigned char*>(s.data());
-        const auto* const end = begin + s.size();
         std::uint16_t leads[kOffsetWindow + kOffsetSlack];
         for (std::size_t w = 0; w < s.size();) {
             const std::size_t length = std::min(kOffsetWindow, s.size() - w);
@@ -366,8 +370,7 @@ private:
                     break;
                 }
                 // Every byte so far is where it was, so this character is too.
-                if (upperInPlace(begin + at, end, out + at) < 0)
-                    return static_cast<std::size_t>(writeFrom(s, at, out + at) - out);
+                if (!upperLead(s, at, out)) return static_cast<std::size_t>(writeFrom(s, at, out + at) - out);
             }
             w = next;
         }
