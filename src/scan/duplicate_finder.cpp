@@ -757,6 +757,12 @@ std::string_view BlockLineKey(const char* text, std::size_t textEnd, std::size_t
     return {begin, static_cast<std::size_t>(end - begin)};
 }
 
+bool BlockLineEndsWithKey(const char* text, std::size_t textEnd, std::size_t at, std::string_view key, bool lfEndsLines,
+                          bool trimmed) noexcept {
+    if (trimmed && !key.empty() && static_cast<unsigned char>(key.back()) <= ' ') return false;
+    return BlockLineIs(text, textEnd, at, key, lfEndsLines);
+}
+
 int KeySlotWords(const SettingsValues& settings, const LoadedDocument& doc, std::int64_t lines, bool reducedMemory) {
     // Below a few million lines the table and the line records mostly stay
     // in the processor's cache, and the records a wide slot spares cost
@@ -992,13 +998,15 @@ DuplicateScan FindDuplicates(LoadedDocument& doc, const LineFilters& filters, co
                         std::string_view candKey;
                         if constexpr (kWide) {
                             const auto at = static_cast<std::size_t>(slot >> 32);
-                            if (wholeLinesExactly) {
-                                if (BlockLineIs(text, textEnd, at, p.key, lfEndsLines)) {
-                                    g = firstLineOf(narrow(slot));
-                                    break;
-                                }
-                                continue;
+                            // The key's very bytes where the line ends with
+                            // them: the same key in either comparison,
+                            // without a search for where the line ends.
+                            if (BlockLineEndsWithKey(text, textEnd, at, p.key, lfEndsLines, trimmed)) {
+                                if (!exact) markSameBytes(i);
+                                g = firstLineOf(narrow(slot));
+                                break;
                             }
+                            if (wholeLinesExactly) continue;
                             candKey = BlockLineKey(text, textEnd, at, lfEndsLines, trimmed);
                         } else {
                             candKey = filters.PreprocessView(lines.ListView(firstLineOf(narrow(slot))), true);

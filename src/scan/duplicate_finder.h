@@ -77,6 +77,13 @@ bool BlockLineIs(const char* text, std::size_t textEnd, std::size_t at, std::str
 // (blanks, then control characters). The key must not be empty.
 std::string_view BlockLineKey(const char* text, std::size_t textEnd, std::size_t at, bool lfEndsLines, bool trimmed) noexcept;
 
+// True when the key that begins at `at` in such a block is `key` because its
+// line ends right after the key's bytes, which no trimming of that line can
+// change: the key does not end in a blank (trimming may take one there, when
+// control characters behind it go). False says nothing: BlockLineKey tells.
+bool BlockLineEndsWithKey(const char* text, std::size_t textEnd, std::size_t at, std::string_view key, bool lfEndsLines,
+                          bool trimmed) noexcept;
+
 // The four-byte words of a key table slot for a scan of `lines` lines of this
 // document with these settings: 2 where the keys are the whole lines of one
 // big text file (trimmed or not) and memory is not to be saved (the slot then

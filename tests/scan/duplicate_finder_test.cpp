@@ -648,6 +648,7 @@ TEST(FindDuplicates, ALineOfABlockGivesTheKeyTheFiltersCutFromIt) {
                 text += line;
                 if (i + 1 < 3000) text += lfEndsLines ? "\n" : (rng() % 2 ? "\r\n" : "\r");
             }
+            std::vector<std::string_view> keys;
             for (const auto& [begin, length] : lines) {
                 const std::string_view line(text.data() + begin, length);
                 const std::string_view key = filters.PreprocessView(line, true);
@@ -656,6 +657,16 @@ TEST(FindDuplicates, ALineOfABlockGivesTheKeyTheFiltersCutFromIt) {
                 const std::string_view got = BlockLineKey(text.data(), text.size(), at, lfEndsLines, trim == 1);
                 ASSERT_EQ(got.data(), key.data());
                 ASSERT_EQ(got, key) << "lf " << lfEndsLines << " trim " << trim << " line at " << begin;
+                keys.push_back(key);
+            }
+            // The short way to the same answer, for every key against every
+            // line's: where it says yes, the line's key is that key.
+            for (const std::string_view key : keys) {
+                for (const std::string_view other : keys) {
+                    const auto at = static_cast<std::size_t>(other.data() - text.data());
+                    if (BlockLineEndsWithKey(text.data(), text.size(), at, key, lfEndsLines, trim == 1))
+                        ASSERT_EQ(other, key) << "lf " << lfEndsLines << " trim " << trim << " line at " << at;
+                }
             }
         }
     }
