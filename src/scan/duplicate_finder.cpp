@@ -190,8 +190,12 @@ struct UpperRooms {
 class FastUpper {
 public:
     FastUpper() : table_(std::make_unique<std::uint32_t[]>(0x10000)) {
+        // Three-byte leads none of whose characters changes (CJK among them).
+        bool caseless3[16];
+        std::fill(std::begin(caseless3), std::end(caseless3), true);
         for (char32_t cp = 0; cp < 0x10000; ++cp) {
             const auto up = static_cast<char32_t>(u_toupper(static_cast<UChar32>(cp)));
+            if (cp >= 0x800 && up != cp) caseless3[cp >> 12] = false;
             std::string bytes;
             appendUtf8(bytes, up);
             std::uint32_t packed = 0;
@@ -202,15 +206,6 @@ public:
             table_[cp] = packed;
         }
         for (int b = 0; b < 256; ++b) cp1252_[b] = toUpper(std::string(1, static_cast<char>(b)), Codec::Windows1252)[0];
-        // Three-byte leads none of whose characters changes (CJK among them).
-        bool caseless3[16];
-        for (int lead = 0xE0; lead < 0xF0; ++lead) {
-            bool caseless = true;
-            const auto from = static_cast<char32_t>(lead & 0x0F) << 12;
-            for (char32_t cp = std::max<char32_t>(from, 0x800); caseless && cp < from + 0x1000; ++cp)
-                if (cp < 0xD800 || cp > 0xDFFF) caseless = table_[cp] == ((3u << 24) | utf8Bytes(cp));
-            caseless3[lead - 0xE0] = caseless;
-        }
         for (int lead = 0xC0; lead < 0x100; ++lead) {
             for (int next = 0; next < 0x100; ++next) {
                 const int folded = next >= 'a' && next <= 'z' ? next - 32 : next;
@@ -242,15 +237,6 @@ public:
     }
 
 private:
-    // The bytes of a character below U+10000 in UTF-8, in memory order.
-    static std::uint32_t utf8Bytes(char32_t cp) {
-        std::string bytes;
-        appendUtf8(bytes, cp);
-        std::uint32_t packed = 0;
-        std::memcpy(&packed, bytes.data(), std::min<std::size_t>(bytes.size(), 3));
-        return packed;
-    }
-
     // A key shorter than kLongKey: written folded as a whole first, eight
     // bytes at a time, with the offsets of its bytes of 0xC0 and above (the
     // leads of multi-byte characters) noted on the way without a branch.
